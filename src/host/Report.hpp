@@ -1,0 +1,46 @@
+// Session Report lines.
+//
+// A line is fixed pieces joined with names. The fixed pieces are the line's
+// format text and carry its one placeholder for the error code; a name (a
+// group, a definition, an element guid text, an expression) is plain text, so
+// every '%' in it is doubled before the line goes to the host's printf-style
+// WriteReport. Example:
+//
+//   Report(error, "Removing Property: DeletePropertyGroup ", Name(group.name),
+//          " failed with error code: %d");
+#pragma once
+
+#include <utility>
+
+#include "Corbane/UniString.hpp"
+#include "Forvane/Errors.hpp"
+
+namespace quarnel {
+
+// Marks a text that enters a report line literally.
+struct Name {
+  explicit Name(const Corbane::UniString& text) : text(text) {}
+  const Corbane::UniString& text;
+};
+
+namespace detail {
+void AppendPiece(Corbane::UniString& format, const char* fixed);
+void AppendPiece(Corbane::UniString& format, const Name& name);
+void WriteReportFormat(const Corbane::UniString& format, HostError error);
+}  // namespace detail
+
+// The format text of a line (exposed for tests).
+template <class... Pieces>
+Corbane::UniString ReportFormat(const Pieces&... pieces) {
+  Corbane::UniString format;
+  (detail::AppendPiece(format, pieces), ...);
+  return format;
+}
+
+// Writes one line with `error` as its one value.
+template <class... Pieces>
+void Report(HostError error, const Pieces&... pieces) {
+  detail::WriteReportFormat(ReportFormat(pieces...), error);
+}
+
+}  // namespace quarnel
