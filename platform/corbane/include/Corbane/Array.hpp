@@ -92,7 +92,9 @@ class Array {
     Push(item);
     for (UIndex i = size_ - 1; i > at; --i) std::swap(data_[i], data_[i - 1]);
   }
+  // An index past the end deletes nothing (it must not take the last item).
   void Delete(UIndex at) {
+    if (at >= size_) return;
     for (UIndex i = at; i + 1 < size_; ++i) data_[i] = std::move(data_[i + 1]);
     Pop();
   }

@@ -52,7 +52,8 @@ class UniString {
   UIndex GetLength() const noexcept { return length_; }  // in UTF-16 code units
   bool IsEmpty() const noexcept { return length_ == 0; }
   const UniChar* GetData() const noexcept;  // zero-terminated, never null
-  UniChar operator[](UIndex i) const noexcept { return data_[i]; }
+  // [GetLength()] is the terminating zero, also for the empty string.
+  UniChar operator[](UIndex i) const noexcept { return data_ != nullptr ? data_[i] : UniChar(0); }
   void Clear() noexcept;
 
   // Narrow text of the characters [from, from + length) in `code`.
