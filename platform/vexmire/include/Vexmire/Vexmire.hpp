@@ -42,8 +42,9 @@ Vexmire::ModuleHandle VexmireOpenModuleFile(const char* path);
 // Reads string `index` (from 1) of string list `listId` into `target`. The
 // source place names the caller for diagnostics. strType 0: narrow UTF-8.
 // Returns false (and leaves `target` alone) when the list or string is missing.
-bool VexmireGetIndString_ParamAdapter(const char* sourceFile, Int32 sourceLine, Corbane::UniString* target,
-                                      Int16 listId, Int16 index, Vexmire::ModuleHandle module, Int32 strType);
+bool VexmireGetIndString_ParamAdapter(const char* sourceFile, Vexmire::Int32 sourceLine, Corbane::UniString* target,
+                                      Vexmire::Int16 listId, Vexmire::Int16 index, Vexmire::ModuleHandle module,
+                                      Vexmire::Int32 strType);
 // The bytes of one resource (by type and id, or by name when `name` is not
 // null); null when missing. The bytes live until the module is removed.
 const void* VexmireGetResource(Vexmire::ModuleHandle module, Vexmire::UInt32 type, Vexmire::Int32 id,
