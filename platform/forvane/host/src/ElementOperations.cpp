@@ -1,0 +1,193 @@
+// Operations on elements and the values of their properties.
+#include <algorithm>
+
+#include "Checks.hpp"
+#include "ForvaneHost/DisplayText.hpp"
+#include "OperationSupport.hpp"
+#include "Operations.hpp"
+
+namespace fvhost::ops {
+
+Availability::Availability(const Project& project, const Element& element) {
+  for (const auto& id : element.classifications) {
+    items_.push_back(id);  // an id that no system holds still matches itself
+    for (auto& above : lookup::ItemAndAncestors(project, id)) items_.push_back(std::move(above));
+  }
+}
+
+bool Availability::Allows(const Definition& definition) const {
+  if (definition.availableFor.empty()) return true;
+  return std::any_of(definition.availableFor.begin(), definition.availableFor.end(), [&](const std::string& id) {
+    return std::find(items_.begin(), items_.end(), id) != items_.end();
+  });
+}
+
+namespace {
+
+const ElementValue* UserValue(const Element& element, const Guid& definition) {
+  for (const auto& value : element.values)
+    if (value.definition == definition) return &value;
+  return nullptr;
+}
+
+std::int32_t TypeIdOf(const API_ElemType* type) { return type ? type->typeID : 0; }
+
+// A value as the definition's collection keeps it: one variant or a list, never both.
+PropertyValue StoredForm(const Definition& definition, PropertyValue value) {
+  bool isList = definition.collectionType == API_ListCollection ||
+                definition.collectionType == API_MultipleChoiceCollection;
+  if (isList)
+    value.single = Value{};
+  else
+    value.list.clear();
+  return value;
+}
+
+// What a value shows needs only these parts of the record's definition.
+Definition DisplayDefinition(const API_PropertyDefinition& record) {
+  Definition definition;
+  definition.collectionType = record.collectionType;
+  definition.valueType = record.valueType;
+  definition.measureType = record.measureType;
+  for (const auto& variant : record.possibleEnumValues) {
+    Option option;
+    option.key = variant.keyVariant.guidValue;
+    option.display = convert::FromApi(variant.displayVariant);
+    definition.options.push_back(option);
+  }
+  return definition;
+}
+
+HostError StoreValue(Project& project, std::size_t elementIndex, const Definition& definition,
+                     const ElementPropertyRecord& property) {
+  const ElementValue* present = UserValue(*project.elements[elementIndex], definition.guid);
+  if (property.isDefault) {
+    if (present == nullptr) return FvErr_NoError;
+    std::erase_if(project.MutableElement(elementIndex).values,
+                  [&](const ElementValue& v) { return v.definition == definition.guid; });
+    return FvErr_NoError;
+  }
+  PropertyValue value = StoredForm(definition, convert::FromApi(property.value));
+  if (HostError unfit = checks::ValueFits(definition, value)) return unfit;
+  Element& element = project.MutableElement(elementIndex);
+  for (auto& v : element.values)
+    if (v.definition == definition.guid) {
+      v.value = std::move(value);
+      return FvErr_NoError;
+    }
+  element.values.push_back({definition.guid, std::move(value)});
+  return FvErr_NoError;
+}
+
+}  // namespace
+
+HostError GetElemList(API_Token token, const API_ElemType* type, Corbane::Array<API_Guid>* elements, std::int32_t,
+                      const API_Guid*) {
+  Host* host = Host::Current();
+  if (host == nullptr) return FvErr_General;
+  return Guarded(*host, "GetElemList", {}, token, [&]() -> HostError {
+    if (elements == nullptr) return FvErr_BadParameter;
+    std::int32_t wanted = TypeIdOf(type);
+    elements->Clear();
+    for (const auto& element : host->project().elements)
+      if (wanted == 0 || convert::ElementTypeId(element->type) == wanted) elements->Push(element->guid);
+    return FvErr_NoError;
+  });
+}
+
+HostError GetElementHeader(API_Token token, API_ElementHeader* header, std::uint64_t) {
+  Host* host = Host::Current();
+  if (host == nullptr) return FvErr_General;
+  std::vector<std::string> subjects{GuidSubject(header ? &header->guid : nullptr)};
+  return Guarded(*host, "GetElementHeader", subjects, token, [&]() -> HostError {
+    const Project& project = host->project();
+    std::size_t index = 0;
+    if (HostError missing = FindElement(project, header ? &header->guid : nullptr, index)) return missing;
+    const Element& element = *project.elements[index];
+    header->type = API_ElemType{};
+    header->type.typeID = convert::ElementTypeId(element.type);
+    if (!element.classifications.empty())
+      if (const auto* item = lookup::ItemById(project, element.classifications.front()))
+        header->type.classificationID = item->guid;
+    header->linkGuid = element.link;
+    header->layer = 0;
+    header->floor = 0;
+    return FvErr_NoError;
+  });
+}
+
+HostError GetElementPropertyDefinitions(API_Token token, const API_Guid* elementGuid, std::int32_t,
+                                        Corbane::Array<API_PropertyDefinition>* definitions) {
+  Host* host = Host::Current();
+  if (host == nullptr) return FvErr_General;
+  std::vector<std::string> subjects{GuidSubject(elementGuid)};
+  return Guarded(*host, "GetElementPropertyDefinitions", subjects, token, [&]() -> HostError {
+    const Project& project = host->project();
+    std::size_t index = 0;
+    if (HostError missing = FindElement(project, elementGuid, index)) return missing;
+    if (definitions == nullptr) return FvErr_BadParameter;
+    Availability availability(project, *project.elements[index]);
+    definitions->Clear();
+    for (const auto& d : project.definitions)
+      if (availability.Allows(d)) definitions->Push(convert::ToApi(project, d));
+    return FvErr_NoError;
+  });
+}
+
+HostError GetPropertyValue(API_Token token, const API_Guid* elementGuid, const API_Guid* definitionGuid,
+                           ElementPropertyRecord* property) {
+  Host* host = Host::Current();
+  if (host == nullptr) return FvErr_General;
+  std::vector<std::string> subjects{GuidSubject(elementGuid), DefinitionSubject(host->project(), definitionGuid)};
+  return Guarded(*host, "GetPropertyValue", subjects, token, [&]() -> HostError {
+    const Project& project = host->project();
+    std::size_t elementIndex = 0, definitionIndex = 0;
+    if (HostError missing = FindElement(project, elementGuid, elementIndex)) return missing;
+    if (HostError missing = FindDefinition(project, definitionGuid, definitionIndex)) return missing;
+    if (property == nullptr) return FvErr_BadParameter;
+    const Element& element = *project.elements[elementIndex];
+    const Definition& definition = project.definitions[definitionIndex];
+    property->definition = convert::ToApi(project, definition);
+    const ElementValue* userValue = UserValue(element, definition.guid);
+    bool available = Availability(project, element).Allows(definition);
+    property->status = available ? API_PropertyKnown : API_PropertyNotAvailable;
+    property->isDefault = !(available && userValue);
+    property->value = convert::ToApi(property->isDefault ? definition.defaultValue : userValue->value);
+    return FvErr_NoError;
+  });
+}
+
+HostError GetPropertyValueString(API_Token token, const ElementPropertyRecord* property, Corbane::UniString* text) {
+  Host* host = Host::Current();
+  if (host == nullptr) return FvErr_General;
+  std::vector<std::string> subjects{property ? convert::ToUtf8(property->definition.name) : std::string()};
+  return Guarded(*host, "GetPropertyValueString", subjects, token, [&]() -> HostError {
+    if (property == nullptr || text == nullptr) return FvErr_BadParameter;
+    Definition definition = DisplayDefinition(property->definition);
+    PropertyValue value = convert::FromApi(property->value);
+    if (HostError unfit = checks::ValueFits(definition, value)) return unfit;
+    *text = convert::ToUni(ValueDisplayText(definition, value));
+    return FvErr_NoError;
+  });
+}
+
+HostError SetProperty(API_Token token, const API_Guid* elementGuid, const ElementPropertyRecord* property) {
+  Host* host = Host::Current();
+  if (host == nullptr) return FvErr_General;
+  std::vector<std::string> subjects{GuidSubject(elementGuid),
+                                    DefinitionSubject(host->project(), property ? &property->definition.guid : nullptr)};
+  return Guarded(*host, "SetProperty", subjects, token, [&]() -> HostError {
+    if (HostError outside = RequireCommand(*host)) return outside;
+    Project& project = host->project();
+    std::size_t elementIndex = 0, definitionIndex = 0;
+    if (HostError missing = FindElement(project, elementGuid, elementIndex)) return missing;
+    if (HostError missing = FindDefinition(project, property ? &property->definition.guid : nullptr, definitionIndex))
+      return missing;
+    const Definition& definition = project.definitions[definitionIndex];
+    if (!Availability(project, *project.elements[elementIndex]).Allows(definition)) return FvErr_NotAvailable;
+    if (!definition.editable) return FvErr_ReadOnly;
+    return AsHost([&] { return StoreValue(project, elementIndex, definition, *property); });
+  });
+}
+
+}  // namespace fvhost::ops

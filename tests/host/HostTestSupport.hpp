@@ -1,0 +1,59 @@
+// A quiet host with one in-process add-on, and the operations taken from its
+// entry table as an add-on takes them.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Forvane/EntryTable.hpp"
+#include "ForvaneHost/Host.hpp"
+#include "support/ProjectBuilder.hpp"
+
+namespace host_test {
+
+inline fvhost::HostOptions Quiet(fvhost::HostOptions options = {}) {
+  options.echo = false;
+  return options;
+}
+
+inline const void* Slot(const fvhost::Host& host, std::size_t slot) {
+  return static_cast<const void* const*>(host.EntryTable())[slot];
+}
+
+// OP(host, GetPropertyGroups): the slot's function as its pointer type.
+#define OP(host, name) reinterpret_cast<FvProc_##name>(const_cast<void*>(::host_test::Slot((host), FvSlot_##name)))
+
+class HostWithAddOn {
+ public:
+  explicit HostWithAddOn(fvhost::Project project = {}, fvhost::HostOptions options = Quiet()) : host(options) {
+    host.SetProject(std::move(project));
+    token = host.AttachInProcessAddOn("Test add-on");
+  }
+
+  // Runs `body` as the callback of one undoable command, as an add-on does.
+  HostError InCommand(const std::string& name, std::function<HostError()> body) {
+    Corbane::UniString commandName(name.c_str());
+    return OP(host, CallUndoableCommand)(
+        token, &commandName, [](void* context) -> HostError { return (*static_cast<std::function<HostError()>*>(context))(); },
+        &body);
+  }
+
+  fvhost::Project& project() { return host.project(); }
+
+  fvhost::Host host;
+  API_Token token = 0;
+};
+
+inline std::string Utf8(const Corbane::UniString& text) { return text.ToCStr().Get(); }
+
+// Transcript lines that are events of the given kind.
+inline std::vector<std::string> Events(fvhost::Host& host, const std::string& kind) {
+  std::vector<std::string> found;
+  std::string tag = "{\"event\":\"" + kind + "\"";
+  for (const auto& line : host.transcript().Lines())
+    if (line.rfind(tag, 0) == 0) found.push_back(line);
+  return found;
+}
+
+}  // namespace host_test
