@@ -19,7 +19,7 @@ namespace quarnel {
 
 // Marks a text that enters a report line literally.
 struct Name {
-  explicit Name(const Corbane::UniString& text) : text(text) {}
+  explicit Name(const Corbane::UniString& literal) : text(literal) {}
   const Corbane::UniString& text;
 };
 

@@ -1,0 +1,132 @@
+// What the expression tests share: a snapshot taken in one host session and a
+// restore run in another, as the import run does around the deletion and the
+// configuration import, with each session's own faults.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "expressions/SnapshotStore.hpp"
+#include "run/Config.hpp"
+#include "run/RunStatus.hpp"
+#include "support/InProcessHost.hpp"
+#include "support/ProjectBuilder.hpp"
+
+namespace expressions_test {
+
+using testing_support::InProcessHost;
+using testing_support::ProjectBuilder;
+
+inline fvhost::HostOptions Quiet() { return InProcessHost::QuietOptions(); }
+
+inline fvhost::HostOptions Tracing(std::vector<fvhost::FaultRule> faults = {}) {
+  fvhost::HostOptions options = Quiet();
+  options.traceCalls = true;
+  options.faults = std::move(faults);
+  return options;
+}
+
+inline fvhost::HostOptions Failing(std::vector<fvhost::FaultRule> faults) { return Tracing(std::move(faults)); }
+
+inline Corbane::UniString U(const std::string& text) { return Corbane::UniString(text.c_str()); }
+inline std::string S(const Corbane::UniString& text) { return std::string(text.ToCStr().Get()); }
+
+inline std::string Code(HostError error) { return std::to_string(error); }
+
+// The subjects of every `call` event of one operation, in call order.
+inline std::vector<std::string> CallSubjects(const std::vector<std::string>& transcript, const std::string& op) {
+  std::vector<std::string> subjects;
+  for (const std::string& line : transcript) {
+    const nlohmann::json event = nlohmann::json::parse(line, nullptr, false);
+    if (!event.is_object() || event.value("event", "") != "call" || event.value("op", "") != op) continue;
+    const nlohmann::json& subject = event["subject"];
+    if (subject.is_string()) {
+      subjects.push_back(subject.get<std::string>());
+    } else if (subject.is_array() && !subject.empty() && subject[0].is_string()) {
+      subjects.push_back(subject[0].get<std::string>());
+    } else {
+      subjects.push_back("");
+    }
+  }
+  return subjects;
+}
+
+inline const fvhost::Definition* FindDefinition(const fvhost::Project& project, const std::string& group,
+                                                const std::string& name) {
+  for (const fvhost::Group& g : project.groups) {
+    if (g.name != group) continue;
+    for (const fvhost::Definition& d : project.definitions)
+      if (d.group == g.guid && d.name == name) return &d;
+  }
+  return nullptr;
+}
+
+inline const fvhost::Option* FindOption(const fvhost::Definition& definition, const std::string& displayText) {
+  for (const fvhost::Option& option : definition.options)
+    if (option.display.text == displayText) return &option;
+  return nullptr;
+}
+
+inline std::vector<std::string> DisplayTexts(const Corbane::Array<API_SingleEnumerationVariant>& options) {
+  std::vector<std::string> texts;
+  for (const auto& option : options) texts.push_back(S(option.displayVariant.uniStringValue));
+  return texts;
+}
+
+inline std::vector<std::string> Texts(const Corbane::Array<Corbane::UniString>& texts) {
+  std::vector<std::string> out;
+  for (const auto& text : texts) out.push_back(S(text));
+  return out;
+}
+
+// One snapshot session, then one restore session, each with its own host.
+class SnapshotThenRestore : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    quarnel::EmptySnapshotStore();
+    quarnel::ResetRunStatus();
+  }
+  void TearDown() override {
+    host_.reset();
+    quarnel::EmptySnapshotStore();
+  }
+
+  quarnel::Outcome Snapshot(const fvhost::Project& before, fvhost::HostOptions options = Quiet()) {
+    Open(before, std::move(options));
+    return quarnel::Config().exportExpressions();
+  }
+
+  // Runs the restore body as the "Import Expressions" command does.
+  HostError Restore(const fvhost::Project& after, fvhost::HostOptions options = Tracing()) {
+    Open(after, std::move(options));
+    quarnel::ResetRunStatus();
+    quarnel::Config config;
+    auto body = [&config] { return config.restoreExpressions(); };
+    return quarnel::host::CallUndoableCommand(U("Import Expressions"), body);
+  }
+
+  void Open(const fvhost::Project& project, fvhost::HostOptions options) {
+    host_.reset();
+    host_ = std::make_unique<InProcessHost>(project, std::move(options));
+  }
+
+  InProcessHost& host() { return *host_; }
+  const fvhost::Project& project() { return host_->project(); }
+  const std::vector<std::string>& Report() { return host_->Report(); }
+  std::vector<std::string> Calls(const std::string& op) { return CallSubjects(host_->Transcript(), op); }
+  const fvhost::Definition& Definition(const std::string& group, const std::string& name) {
+    const fvhost::Definition* d = FindDefinition(project(), group, name);
+    if (d == nullptr) throw std::logic_error("no definition " + group + "/" + name);
+    return *d;
+  }
+
+ private:
+  std::unique_ptr<InProcessHost> host_;
+};
+
+}  // namespace expressions_test

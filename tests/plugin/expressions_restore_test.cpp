@@ -1,0 +1,351 @@
+// The restore: what each saved setting becomes on the re-created definition,
+// what the host's checker decides, and every failure line.
+#include <gmock/gmock.h>
+
+#include "expressions/ExpressionCheckForm.hpp"
+#include "expressions_fixture.hpp"
+
+namespace expressions_test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::SizeIs;
+using quarnel::importExpressionsStatus;
+
+const char* const WidthTimesTwo = "###Property:Pset_WallCommon/Width### * 2";
+const char* const DroppedPlusOne = "###Property:Pset_WallCommon/Dropped### + 1";
+
+TEST(ExpressionCheckForm, MarkersTurnIntoOpeningAndClosingBracesInTurn) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"12 * 3", "12 * 3"},
+      {"###Property:G/A###", "{Property:G/A}"},
+      {"###Property:G/A### + ###Property:G/B###", "{Property:G/A} + {Property:G/B}"},
+      {"###Property:G/A### + ###", "{Property:G/A} + {"},
+      {"####", "{#"},
+      {"######", "{}"},
+      {"", ""},
+  };
+  for (const auto& [stored, checked] : cases)
+    EXPECT_EQ(S(quarnel::ExpressionCheckForm(U(stored))), checked) << stored;
+}
+
+class ExpressionRestore : public SnapshotThenRestore {
+ protected:
+  // The project before the run: one definition of each kind in Pset_WallCommon.
+  static fvhost::Project WallBefore() {
+    ProjectBuilder b;
+    auto wall = b.Group("Pset_WallCommon");
+    b.DefaultValue(b.Definition(wall, "Width", API_VariantReal, API_MeasureLength), ProjectBuilder::Real(0.1));
+    b.Definition(wall, "Dropped", API_VariantReal, API_MeasureLength);
+    b.Expressions(b.Definition(wall, "Height", API_VariantReal, API_MeasureLength), {WidthTimesTwo});
+    b.Options(b.Definition(wall, "Finish"), {"Paint", "Tile", "Plaster"}, "Tile");
+    return b.Build();
+  }
+  // The same group as the configuration import re-creates it: new guids, no
+  // Dropped, the definitions as the configuration file says.
+  static fvhost::Project WallAfter() {
+    ProjectBuilder b;
+    auto wall = b.Group("Pset_WallCommon");
+    b.Definition(wall, "Width", API_VariantReal, API_MeasureLength);
+    b.Definition(wall, "Height", API_VariantReal, API_MeasureLength);
+    b.Definition(wall, "Finish");
+    return b.Build();
+  }
+
+  void SnapshotWall() { ASSERT_EQ(Snapshot(WallBefore()), 1); }
+
+  void ExpectWallRestoredExcept(const std::string& notRestored) {
+    if (notRestored != "Width") {
+      EXPECT_EQ(Definition("Pset_WallCommon", "Width").defaultValue.status, API_ValueNormal);
+      EXPECT_DOUBLE_EQ(Definition("Pset_WallCommon", "Width").defaultValue.single.realValue, 0.1);
+    }
+    if (notRestored != "Height") {
+      EXPECT_THAT(Definition("Pset_WallCommon", "Height").expressions, ElementsAre(WidthTimesTwo));
+    }
+    if (notRestored != "Finish") {
+      EXPECT_THAT(Definition("Pset_WallCommon", "Finish").options, SizeIs(3));
+    }
+  }
+};
+
+TEST_F(ExpressionRestore, AnExpressionIsCheckedInBraceFormAndStoredWithItsMarkers) {
+  SnapshotWall();
+  EXPECT_EQ(Restore(WallAfter()), FvErr_NoError);
+
+  EXPECT_THAT(Calls("CheckPropertyExpressionString"), ElementsAre("{Property:Pset_WallCommon/Width} * 2"));
+  const fvhost::Definition& height = Definition("Pset_WallCommon", "Height");
+  EXPECT_TRUE(height.hasExpression);
+  EXPECT_THAT(height.expressions, ElementsAre(WidthTimesTwo));
+  EXPECT_EQ(importExpressionsStatus, 1);
+  EXPECT_THAT(Report(), IsEmpty());
+}
+
+TEST_F(ExpressionRestore, RejectedTextsAreReportedAndTheAcceptedOnesKeptInOrder) {
+  ProjectBuilder before;
+  auto wall = before.Group("Pset_WallCommon");
+  before.Definition(wall, "Width", API_VariantReal, API_MeasureLength);
+  before.Definition(wall, "Dropped", API_VariantReal, API_MeasureLength);
+  before.Expressions(before.Definition(wall, "Height", API_VariantReal, API_MeasureLength),
+                     {"1 +", WidthTimesTwo, DroppedPlusOne, "4"});
+  ASSERT_EQ(Snapshot(before.Build()), 1);
+
+  EXPECT_EQ(Restore(WallAfter()), FvErr_NoError);
+
+  // The dropped property exists no more, so the host's checker refuses it.
+  const std::string error = Code(FvErr_BadExpression);
+  EXPECT_THAT(Report(), ElementsAre("Import Expressions and Option Sets: Expression check 1 + for propertry "
+                                    "Pset_WallCommon:Heightfailed with error " + error,
+                                    std::string("Import Expressions and Option Sets: Expression check ") +
+                                        DroppedPlusOne + " for propertry Pset_WallCommon:Heightfailed with error " +
+                                        error));
+  EXPECT_THAT(Definition("Pset_WallCommon", "Height").expressions, ElementsAre(WidthTimesTwo, "4"));
+  EXPECT_EQ(importExpressionsStatus, 2);
+}
+
+TEST_F(ExpressionRestore, WhenEveryTextIsRejectedTheDefinitionIsNotChanged) {
+  ProjectBuilder before;
+  auto wall = before.Group("Pset_WallCommon");
+  before.Definition(wall, "Dropped");
+  before.Expressions(before.Definition(wall, "Height"), {DroppedPlusOne, "(2"});
+  before.Options(before.Definition(wall, "Height2"), {"A"});
+  ASSERT_EQ(Snapshot(before.Build()), 1);
+  // An option set under the same key does not stand in for rejected expressions.
+  quarnel::savedOptionSets.Add(U("Pset_WallCommon;Height"), quarnel::savedOptionSets.Get(U("Pset_WallCommon;Height2")));
+  const fvhost::Project after = WallAfter();
+
+  EXPECT_EQ(Restore(after), FvErr_NoError);
+
+  EXPECT_THAT(Report(), SizeIs(2));
+  EXPECT_TRUE(Definition("Pset_WallCommon", "Height") == *FindDefinition(after, "Pset_WallCommon", "Height"));
+  EXPECT_THAT(Calls("ChangePropertyDefinition"), IsEmpty());
+  EXPECT_EQ(importExpressionsStatus, 2);
+}
+
+TEST_F(ExpressionRestore, ExpressionsOutrankAnOptionSetSavedUnderTheSameKey) {
+  SnapshotWall();
+  quarnel::savedOptionSets.Add(U("Pset_WallCommon;Height"), quarnel::savedOptionSets.Get(U("Pset_WallCommon;Finish")));
+
+  EXPECT_EQ(Restore(WallAfter()), FvErr_NoError);
+
+  const fvhost::Definition& height = Definition("Pset_WallCommon", "Height");
+  EXPECT_THAT(height.expressions, ElementsAre(WidthTimesTwo));
+  EXPECT_EQ(height.collectionType, API_SingleCollection);
+  EXPECT_THAT(height.options, IsEmpty());
+}
+
+TEST_F(ExpressionRestore, AnOptionSetComesBackWithItsDefaultFoundByDisplayText) {
+  ProjectBuilder before;
+  before.Options(before.Definition(before.Group("SGPset_Door"), "Rating"), {"Low", "Medium", "High"}, "Medium");
+  ASSERT_EQ(Snapshot(before.Build()), 1);
+  ProjectBuilder after;  // the configuration had other options
+  after.Options(after.Definition(after.Group("SGPset_Door"), "Rating"), {"1", "2"}, "2");
+
+  EXPECT_EQ(Restore(after.Build()), FvErr_NoError);
+
+  const fvhost::Definition& rating = Definition("SGPset_Door", "Rating");
+  EXPECT_EQ(rating.collectionType, API_SingleChoiceCollection);
+  ASSERT_THAT(rating.options, SizeIs(3));
+  EXPECT_EQ(rating.options[0].display.text, "Low");
+  EXPECT_EQ(rating.options[2].display.text, "High");
+  EXPECT_EQ(rating.defaultValue.status, API_ValueNormal);
+  EXPECT_EQ(rating.defaultValue.single.guid, FindOption(rating, "Medium")->key);
+  EXPECT_THAT(Calls("ChangePropertyDefinition"), SizeIs(2));
+  EXPECT_EQ(importExpressionsStatus, 1);
+}
+
+TEST_F(ExpressionRestore, ANumberOptionSetKeepsItsDefaultAndDoesNotFallBackToTheFirstOption) {
+  ProjectBuilder before;
+  auto count = before.Definition(before.Group("Pset_StairCommon"), "RiserCount", API_VariantInteger);
+  fvhost::Definition& riser = before.Def(count);
+  riser.collectionType = API_SingleChoiceCollection;
+  for (int number : {12, 14, 16}) {
+    fvhost::Option option;
+    option.key = fvhost::NewGuid();
+    option.display = ProjectBuilder::Integer(number);
+    riser.options.push_back(option);
+  }
+  riser.defaultValue.single = {};
+  riser.defaultValue.single.type = API_VariantGuid;
+  riser.defaultValue.single.guid = riser.options[1].key;
+  riser.defaultValue.status = API_ValueNormal;
+  ASSERT_EQ(Snapshot(before.Build()), 1);
+  ProjectBuilder after;
+  after.Definition(after.Group("Pset_StairCommon"), "RiserCount", API_VariantInteger);
+
+  EXPECT_EQ(Restore(after.Build()), FvErr_NoError);
+
+  const fvhost::Definition& restored = Definition("Pset_StairCommon", "RiserCount");
+  ASSERT_THAT(restored.options, SizeIs(3));
+  EXPECT_EQ(restored.defaultValue.single.guid, restored.options[1].key);
+  EXPECT_EQ(restored.defaultValue.status, API_ValueNormal);
+  EXPECT_THAT(Report(), IsEmpty());
+}
+
+TEST_F(ExpressionRestore, AnOptionSetWithoutSavedDefaultPointsAtTheFirstOptionWithTheImportedStatus) {
+  ProjectBuilder before;
+  before.Options(before.Definition(before.Group("Pset_DoorCommon"), "Handing"), {"Left", "Right"});
+  ASSERT_EQ(Snapshot(before.Build()), 1);
+  ProjectBuilder after;
+  after.DefaultValue(after.Definition(after.Group("Pset_DoorCommon"), "Handing"), ProjectBuilder::Text(""),
+                     API_ValueUndefined);
+
+  EXPECT_EQ(Restore(after.Build()), FvErr_NoError);
+
+  const fvhost::Definition& handing = Definition("Pset_DoorCommon", "Handing");
+  ASSERT_THAT(handing.options, SizeIs(2));
+  EXPECT_EQ(handing.defaultValue.single.guid, handing.options[0].key);
+  EXPECT_EQ(handing.defaultValue.status, API_ValueUndefined);
+  EXPECT_THAT(Calls("ChangePropertyDefinition"), SizeIs(1));
+  EXPECT_THAT(Report(), IsEmpty());
+}
+
+TEST_F(ExpressionRestore, AnEmptySavedOptionListLeavesTheImportedDefaultAsItWas) {
+  quarnel::savedOptionSets.Add(U("Pset_DoorCommon;Handing"), {});
+  ProjectBuilder after;
+  after.DefaultValue(after.Definition(after.Group("Pset_DoorCommon"), "Handing"), ProjectBuilder::Text("Left"),
+                     API_ValueUndefined);
+  const fvhost::Project imported = after.Build();
+
+  EXPECT_EQ(Restore(imported), FvErr_NoError);
+
+  const fvhost::Definition& handing = Definition("Pset_DoorCommon", "Handing");
+  EXPECT_EQ(handing.collectionType, API_SingleChoiceCollection);
+  EXPECT_THAT(handing.options, IsEmpty());
+  EXPECT_TRUE(handing.defaultValue == FindDefinition(imported, "Pset_DoorCommon", "Handing")->defaultValue);
+  EXPECT_THAT(Report(), IsEmpty());
+}
+
+TEST_F(ExpressionRestore, ASavedDefaultValueReplacesTheWholeImportedOneNullStatusIncluded) {
+  ProjectBuilder before;
+  auto slab = before.Group("Pset_SlabCommon");
+  before.DefaultValue(before.Definition(slab, "LoadBearing", API_VariantBoolean), ProjectBuilder::Boolean(false),
+                      API_ValueNull);
+  before.DefaultValue(before.Definition(slab, "Thickness", API_VariantReal, API_MeasureLength),
+                      ProjectBuilder::Real(0.25));
+  ASSERT_EQ(Snapshot(before.Build()), 1);
+  ProjectBuilder after;
+  auto newSlab = after.Group("Pset_SlabCommon");
+  after.DefaultValue(after.Definition(newSlab, "LoadBearing", API_VariantBoolean), ProjectBuilder::Boolean(true));
+  after.DefaultValue(after.Definition(newSlab, "Thickness", API_VariantReal, API_MeasureLength),
+                     ProjectBuilder::Real(0.2));
+
+  EXPECT_EQ(Restore(after.Build()), FvErr_NoError);
+
+  EXPECT_EQ(Definition("Pset_SlabCommon", "LoadBearing").defaultValue.status, API_ValueNull);
+  EXPECT_DOUBLE_EQ(Definition("Pset_SlabCommon", "Thickness").defaultValue.single.realValue, 0.25);
+  EXPECT_THAT(Calls("ChangePropertyDefinition"), SizeIs(2));
+  EXPECT_EQ(importExpressionsStatus, 1);
+}
+
+TEST_F(ExpressionRestore, DefinitionsWithNothingSavedAndGroupsThatAreNotIfcAreLeftAlone) {
+  SnapshotWall();
+  quarnel::savedExpressions.Add(U("Other;Depth"), {U("1")});
+  quarnel::savedDefaultValues.Add(U("Other:Count"), API_PropertyValue{});
+  ProjectBuilder after;
+  auto wall = after.Group("Pset_WallCommon");
+  after.Definition(wall, "FireRating");
+  auto other = after.Group("Other");
+  after.Definition(other, "Depth");
+  after.DefaultValue(after.Definition(other, "Count", API_VariantInteger), ProjectBuilder::Integer(3));
+  const fvhost::Project untouched = after.Build();
+
+  EXPECT_EQ(Restore(untouched), FvErr_NoError);
+
+  EXPECT_TRUE(project() == untouched);
+  EXPECT_THAT(Calls("ChangePropertyDefinition"), IsEmpty());
+  EXPECT_THAT(Report(), IsEmpty());
+  EXPECT_EQ(importExpressionsStatus, 1);
+}
+
+struct FailureCase {
+  const char* operation;
+  int nth;
+  std::string line;
+  std::string notRestored;
+};
+
+TEST_F(ExpressionRestore, EveryFailureIsReportedWithItsOwnLineAndTheWalkGoesOn) {
+  // The restore walks Width, Height, Finish and changes them in that order;
+  // Finish twice (its option set, then its default).
+  const FailureCase cases[] = {
+      {"GetPropertyGroup", 2, "Import Expressions and Option Sets: GetPropertyGroup for Height failed with Error Code: 7",
+       "Height"},
+      {"ChangePropertyDefinition", 1,
+       "Import Default Values: ChangePropertyDefinition (Default Value) for property Pset_WallCommon:Width failed with "
+       "error code 7",
+       "Width"},
+      {"ChangePropertyDefinition", 2,
+       "Import Expressions and Option Sets: ChangePropertyDefinition (Expression) for property Pset_WallCommon:Height "
+       "failed with error code 7",
+       "Height"},
+      {"ChangePropertyDefinition", 3,
+       "Import Expressions and Option Sets: ChangePropertyDefinition (Option Set) for property Pset_WallCommon:Finish "
+       "failed with error code 7",
+       "Finish"},
+      {"ChangePropertyDefinition", 4,
+       "Import Expressions and Option Sets: ChangePropertyDefinition (Option Set) to set default property for property "
+       "Pset_WallCommon:Finish failed with error code 7",
+       "FinishDefault"},
+  };
+  for (const FailureCase& failure : cases) {
+    SCOPED_TRACE(failure.line);
+    SnapshotWall();
+    EXPECT_EQ(Restore(WallAfter(), Failing({{failure.operation, failure.nth, std::nullopt, 7}})), FvErr_NoError);
+
+    EXPECT_THAT(Report(), ElementsAre(failure.line));
+    EXPECT_EQ(importExpressionsStatus, 2);
+    ExpectWallRestoredExcept(failure.notRestored);
+    EXPECT_TRUE(quarnel::SnapshotStoreIsEmpty());
+  }
+}
+
+TEST_F(ExpressionRestore, AFailedOptionSetChangeLeavesNoSecondChange) {
+  SnapshotWall();
+  EXPECT_EQ(Restore(WallAfter(), Failing({{"ChangePropertyDefinition", 3, std::nullopt, 7}})), FvErr_NoError);
+
+  EXPECT_THAT(Calls("ChangePropertyDefinition"), SizeIs(3));
+  const fvhost::Definition& finish = Definition("Pset_WallCommon", "Finish");
+  EXPECT_EQ(finish.collectionType, API_SingleCollection);
+  EXPECT_THAT(finish.options, IsEmpty());
+}
+
+TEST_F(ExpressionRestore, AFailedDefaultRebindLeavesTheFirstOption) {
+  SnapshotWall();
+  EXPECT_EQ(Restore(WallAfter(), Failing({{"ChangePropertyDefinition", 4, std::nullopt, 7}})), FvErr_NoError);
+
+  const fvhost::Definition& finish = Definition("Pset_WallCommon", "Finish");
+  ASSERT_THAT(finish.options, SizeIs(3));
+  EXPECT_EQ(finish.defaultValue.single.guid, FindOption(finish, "Paint")->key);
+}
+
+TEST_F(ExpressionRestore, AFailedListingIsReturnedToTheCommandAndKeepsTheStore) {
+  SnapshotWall();
+  EXPECT_EQ(Restore(WallAfter(), Failing({{"GetPropertyDefinitions", 0, std::nullopt, FvErr_General}})),
+            FvErr_General);
+
+  EXPECT_THAT(Report(), ElementsAre("Import Expressions and Options Sets: GetPropertyDefinitions failed Error Code: " +
+                                    Code(FvErr_General)));
+  EXPECT_EQ(importExpressionsStatus, 0);
+  EXPECT_TRUE(quarnel::savedExpressions.ContainsKey(U("Pset_WallCommon;Height")));
+  EXPECT_TRUE(quarnel::savedOptionSets.ContainsKey(U("Pset_WallCommon;Finish")));
+  EXPECT_TRUE(quarnel::savedDefaultOptions.ContainsKey(U("Pset_WallCommon;Finish")));
+  EXPECT_TRUE(quarnel::savedDefaultValues.ContainsKey(U("Pset_WallCommon:Width")));
+}
+
+TEST_F(ExpressionRestore, NamesAndTextsWithPercentSignsArePrintedAsTheyStand) {
+  ProjectBuilder before;
+  before.Expressions(before.Definition(before.Group("Pset_100%d"), "Share %s"), {"###Property:Pset_100%d/Gone %n###"});
+  ASSERT_EQ(Snapshot(before.Build()), 1);
+  ProjectBuilder after;
+  after.Definition(after.Group("Pset_100%d"), "Share %s");
+
+  EXPECT_EQ(Restore(after.Build()), FvErr_NoError);
+
+  EXPECT_THAT(Report(), ElementsAre("Import Expressions and Option Sets: Expression check ###Property:Pset_100%d/Gone "
+                                    "%n### for propertry Pset_100%d:Share %sfailed with error " +
+                                    Code(FvErr_BadExpression)));
+}
+
+}  // namespace
+}  // namespace expressions_test
