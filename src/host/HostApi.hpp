@@ -32,10 +32,20 @@ API_Token Token() noexcept;
 // Runs body(context) as one undoable command named `name`.
 HostError CallUndoableCommand(const UniString& name, UndoableCommandProc body, void* context);
 // The same for any callable returning HostError; it is called exactly once.
+// An exception never unwinds through the host: it fails the command, so the
+// host rolls the step back.
 template <class Body>
 HostError CallUndoableCommand(const UniString& name, Body& body) {
   return CallUndoableCommand(
-      name, [](void* context) -> HostError { return (*static_cast<Body*>(context))(); }, &body);
+      name,
+      [](void* context) -> HostError {
+        try {
+          return (*static_cast<Body*>(context))();
+        } catch (...) {
+          return FvErr_General;
+        }
+      },
+      &body);
 }
 
 HostError ImportClassifications(const UniString& xml, Int32 mergeMode, Int32 conflictMode);

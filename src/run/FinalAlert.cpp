@@ -1,0 +1,116 @@
+#include "run/FinalAlert.hpp"
+
+#include <array>
+
+#include "Pellarin/Pellarin.hpp"
+
+namespace quarnel {
+
+namespace {
+
+// A pair is an export step and its restore step. The three judgements are not
+// exclusive (0 and 2 is both lost and partial); the row order settles it.
+struct Pair {
+  Outcome exported;
+  Outcome restored;
+  bool Lost() const noexcept { return exported == 0 || restored == 0; }
+  bool Partial() const noexcept { return exported == 2 || restored == 2; }
+  bool Retained() const noexcept { return exported == 1 && restored == 1; }
+};
+
+enum class Judgement { Lost, Partial, Retained };
+
+bool Holds(const Pair& pair, Judgement judgement) noexcept {
+  switch (judgement) {
+    case Judgement::Lost: return pair.Lost();
+    case Judgement::Partial: return pair.Partial();
+    case Judgement::Retained: return pair.Retained();
+  }
+  return false;
+}
+
+struct Row {
+  char name;
+  Judgement expressions;
+  Judgement values;
+  const char* message;
+};
+
+constexpr std::array<Row, 8> partialRows{{
+    {'a', Judgement::Lost, Judgement::Lost,
+     "IFC-SG Classifications and Properties are Imported Successfully!\nExpressions, Option Sets, Default Values and "
+     "Property Values are not retained! Please check Session Report for details."},
+    {'b', Judgement::Lost, Judgement::Retained,
+     "IFC-SG Classifications and Properties are Imported Successfully!\nExpressions and Option Sets are not retained! "
+     "Please check Session Report for details."},
+    {'c', Judgement::Partial, Judgement::Retained,
+     "IFC-SG Classifications and Properties are Imported Successfully!\nOne or more Expressions, Option Sets and "
+     "Default Values are not retained! Please check Session Report for details."},
+    {'d', Judgement::Lost, Judgement::Partial,
+     "IFC-SG Classifications and Properties are Imported Successfully!\nExpressions, Option Sets and Default Values "
+     "are not retained!\nOne or more Property Values are not retained. Please check Session Report for details."},
+    {'e', Judgement::Retained, Judgement::Lost,
+     "IFC-SG Classifications and Properties are Imported Successfully!\nProperty Values are not retained! Please "
+     "check Session Report for details."},
+    {'f', Judgement::Retained, Judgement::Partial,
+     "IFC-SG Classifications and Properties are Imported Successfully!\nOne or more Property Values are not "
+     "retained! Please check Session Report for details."},
+    {'g', Judgement::Partial, Judgement::Lost,
+     "IFC-SG Classifications and Properties are Imported Successfully!\nProperty Values are not retained!\nOne or "
+     "more Expressions, Option Sets and Default Property Values are not retained! Please check Session Report for "
+     "details."},
+    {'h', Judgement::Partial, Judgement::Partial,
+     "IFC-SG Classifications and Properties are Imported Successfully!\nOne or more Expressions, Option Sets, Default "
+     "Property Values and Element Property Values are not retained!\nPlease check Session Report for details."},
+}};
+
+const Row* FirstMatchingRow(const Pair& expressions, const Pair& values) noexcept {
+  for (const Row& row : partialRows)
+    if (Holds(expressions, row.expressions) && Holds(values, row.values)) return &row;
+  return nullptr;
+}
+
+}  // namespace
+
+FinalAlert ChooseFinalAlert(const RunOutcomes& o) noexcept {
+  const Outcome D = o.deleteProperties;
+  const Outcome I = o.importSchema;
+  if (D == 0 || I == 0) return {AlertChoice::Failure};
+  // A failed import is shown as a failure also when a group could not be
+  // removed before it: the user ran the command and it did not do its work.
+  if (I == 2 || I == 3) return {AlertChoice::Failure};
+  if (I != 1) return {AlertChoice::None};
+  const Pair expressions{o.exportExpressions, o.importExpressions};
+  const Pair values{o.exportPropertyValues, o.importPropertyValues};
+  if (D == 1 && expressions.Retained() && values.Retained()) return {AlertChoice::Success};
+  const Row* row = FirstMatchingRow(expressions, values);
+  if (row == nullptr) return {AlertChoice::None};
+  return {AlertChoice::PartialSuccess, row->name};
+}
+
+AlertText FinalAlertText(const FinalAlert& alert) noexcept {
+  switch (alert.choice) {
+    case AlertChoice::Success:
+      return {-3, "Import Successful", "IFC-SG Classifications and Properties are Imported Successfully!"};
+    case AlertChoice::Failure:
+      return {-1, "Import Failed!",
+              "IFC-SG Classifications and Properties Import Failed!\nPlease check Session Report for details."};
+    case AlertChoice::PartialSuccess:
+      for (const Row& row : partialRows)
+        if (row.name == alert.row) return {-2, "Import Successful!", row.message};
+      return {};
+    case AlertChoice::None:
+      break;
+  }
+  return {};
+}
+
+void ShowFinalAlert(const FinalAlert& alert) {
+  if (alert.choice == AlertChoice::None) return;
+  const AlertText text = FinalAlertText(alert);
+  const Corbane::UniString none;
+  Pellarin::PellarinAlert(text.kind, Corbane::UniString(text.title), Corbane::UniString(text.message), none,
+                          Corbane::UniString("Ok"), none, none);
+}
+
+}  // namespace quarnel

@@ -1,0 +1,40 @@
+// The one alert that ends a run, chosen from the six steps' outcome codes.
+#pragma once
+
+#include "Corbane/UniString.hpp"
+#include "run/Config.hpp"
+
+namespace quarnel {
+
+struct RunOutcomes {
+  Outcome exportExpressions = 0;      // E
+  Outcome exportPropertyValues = 0;   // P
+  Outcome deleteProperties = 0;       // D
+  Outcome importSchema = -1;          // I
+  Outcome importExpressions = -1;     // X
+  Outcome importPropertyValues = -1;  // V
+};
+
+enum class AlertChoice { None, Success, PartialSuccess, Failure };
+
+struct FinalAlert {
+  AlertChoice choice = AlertChoice::None;
+  char row = 0;  // 'a' to 'h' for a partial success: which kinds of data were not retained
+  friend bool operator==(const FinalAlert&, const FinalAlert&) = default;
+};
+
+// Pure: the alert for these outcomes (or none).
+FinalAlert ChooseFinalAlert(const RunOutcomes& outcomes) noexcept;
+
+// What the user sees; `kind` is the alert kind PellarinAlert takes.
+struct AlertText {
+  Corbane::Int16 kind = 0;
+  const char* title = "";
+  const char* message = "";
+};
+AlertText FinalAlertText(const FinalAlert& alert) noexcept;
+
+// Shows the alert (nothing for AlertChoice::None).
+void ShowFinalAlert(const FinalAlert& alert);
+
+}  // namespace quarnel

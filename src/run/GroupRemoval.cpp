@@ -1,0 +1,40 @@
+// Step 3: remove every IFC property group, so that the schema import creates
+// them afresh. One undoable command; a group that cannot be removed is
+// reported and the others are still attempted.
+
+#include "host/HostApi.hpp"
+#include "host/IfcGroup.hpp"
+#include "host/Report.hpp"
+#include "run/Config.hpp"
+#include "run/Outcome.hpp"
+#include "run/RunStatus.hpp"
+
+namespace quarnel {
+
+Outcome Config::deleteProperties() {
+  auto body = [this] { return deletePropertiesBody(); };
+  const HostError result = host::CallUndoableCommand(Corbane::UniString("Delete Property Groups"), body);
+  return DeletePropertiesOutcome(result, deletePropertiesStatus);
+}
+
+HostError Config::deletePropertiesBody() {
+  // Fetched once, before any deletion: removing a group does not disturb the visit.
+  Corbane::Array<API_PropertyGroup> groups;
+  const HostError listError = host::GetPropertyGroups(groups);
+  if (listError != 0) {
+    Report(listError, "Removing Property: GetPropertyGroups failed with error code: %d");
+    deletePropertiesStatus = 0;
+    return listError;
+  }
+  for (const API_PropertyGroup& group : groups) {
+    if (!IsIfcGroupName(group.name)) continue;
+    const HostError error = host::DeletePropertyGroup(group.guid);
+    if (error != 0) {
+      Report(error, "Removing Property: DeletePropertyGroup ", Name(group.name), " failed with error code: %d");
+      deletePropertiesStatus = 2;
+    }
+  }
+  return 0;
+}
+
+}  // namespace quarnel

@@ -1,0 +1,39 @@
+// Steps 4 to 6: each runs its body as one undoable command and turns what the
+// command returned and what the body recorded into the step's outcome.
+
+#include "host/HostApi.hpp"
+#include "host/Report.hpp"
+#include "run/Config.hpp"
+#include "run/Outcome.hpp"
+#include "run/RunStatus.hpp"
+
+namespace quarnel {
+
+namespace {
+
+template <class Body>
+HostError RunAsCommand(const char* commandName, Body body) {
+  return host::CallUndoableCommand(Corbane::UniString(commandName), body);
+}
+
+}  // namespace
+
+Outcome Config::importPropertiesAndClassifications() {
+  const HostError result =
+      RunAsCommand("Import Properties and Classifications", [this] { return importSchemaFile(); });
+  if (result != 0) Report(result, "Import Properties and Classifications: Failed with error code: %d");
+  return ImportOutcome(result, importPropertiesAndClassificationsStatus);
+}
+
+Outcome Config::importExpressions() {
+  const HostError result = RunAsCommand("Import Expressions", [this] { return restoreExpressions(); });
+  if (result != 0) Report(result, "Import Expressions and Option sets failed with Error Code: %d");
+  return ImportOutcome(result, importExpressionsStatus);
+}
+
+Outcome Config::importPropertyValues() {
+  RunAsCommand("Import Property Values", [this] { return restoreValuesFromDataFile(); });
+  return ImportPropertyValuesOutcome(importPropertyValuesStatus);
+}
+
+}  // namespace quarnel

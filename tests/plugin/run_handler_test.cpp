@@ -1,0 +1,139 @@
+// The menu command end to end: which calls it answers, the steps' order and
+// gating, the final alert, and what a run leaves in the undo history.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "run_fixture.hpp"
+
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using namespace run_test;
+
+const char* const failureMessage =
+    "IFC-SG Classifications and Properties Import Failed!\nPlease check Session Report for details.";
+
+TEST(MenuHandler, AnotherMenuOrItemCallsNoHostOperation) {
+  InProcessHost host(WallProject().Build());
+  const fvhost::Project before = host.project();
+  const long callsBefore = host.host().OperationCalls();
+  EXPECT_EQ(RunMenu(32500, 2), 0);
+  EXPECT_EQ(RunMenu(32500, 0), 0);
+  EXPECT_EQ(RunMenu(32000, 1), 0);
+  EXPECT_EQ(RunMenu(32501, 1), 0);
+  EXPECT_EQ(quarnel::HandleMenuCommand(nullptr), 0);
+  EXPECT_EQ(host.host().OperationCalls(), callsBefore);
+  EXPECT_TRUE(host.project() == before);
+  EXPECT_THAT(Alerts(host), IsEmpty());
+}
+
+TEST(ImportRun, ReplacesTheIfcGroupsAndLeavesTheOthers) {
+  InProcessHost host(WallProject().Build());
+  ConfigFile file(WallConfiguration());
+  Choose(host, file.path());
+  EXPECT_EQ(RunMenu(), 0);
+  EXPECT_THAT(GroupNames(host.project()), ElementsAre("Office", "Pset_WallCommon"));
+  const auto alerts = Alerts(host);
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0].title, "Import Successful");
+  EXPECT_EQ(alerts[0].kind, -3);
+  const auto commands = CommandNames(host);
+  ASSERT_GE(commands.size(), 2u);
+  EXPECT_EQ(commands[0], "Delete Property Groups");
+  EXPECT_EQ(commands[1], "Import Properties and Classifications");
+}
+
+TEST(ImportRun, UndoingEveryStepGivesTheProjectBack) {
+  InProcessHost host(WallProject().Build());
+  const fvhost::Project before = host.project();
+  ConfigFile file(WallConfiguration());
+  Choose(host, file.path());
+  RunMenu();
+  const auto steps = host.host().UndoStepNames().size();
+  ASSERT_GE(steps, 2u);
+  for (std::size_t i = 0; i < steps; ++i) ASSERT_TRUE(host.host().Undo());
+  EXPECT_TRUE(host.project() == before);
+}
+
+TEST(ImportRun, CancelShowsTheFailureAndTheGroupsStayRemoved) {
+  InProcessHost host(WallProject().Build());
+  Cancel(host);
+  RunMenu();
+  EXPECT_THAT(GroupNames(host.project()), ElementsAre("Office"));
+  const auto alerts = Alerts(host);
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0].kind, -1);
+  EXPECT_EQ(alerts[0].title, "Import Failed!");
+  EXPECT_EQ(alerts[0].message, failureMessage);
+  // Nothing was imported, so nothing is restored.
+  EXPECT_THAT(CommandNames(host), ElementsAre("Delete Property Groups", "Import Properties and Classifications"));
+  ASSERT_EQ(host.host().UndoStepNames().front(), "Delete Property Groups");
+}
+
+TEST(ImportRun, GroupsThatCannotBeListedEndTheRunBeforeTheDialog) {
+  InProcessHost host(WallProject().Build(), Options({Fail("GetPropertyGroups", FvErr_General)}));
+  ConfigFile file(WallConfiguration());
+  Choose(host, file.path());
+  RunMenu();
+  EXPECT_THAT(Events(host, "dialog"), IsEmpty());
+  EXPECT_THAT(CommandNames(host), Not(Contains("Import Properties and Classifications")));
+  EXPECT_THAT(host.Report(), Contains("Removing Property: GetPropertyGroups failed with error code: " +
+                                      Code(FvErr_General)));
+  const auto alerts = Alerts(host);
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0].title, "Import Failed!");
+}
+
+TEST(ImportRun, AFailedImportAfterAGroupStayedIsStillShownAsAFailure) {
+  InProcessHost host(WallProject().Build(), Options({FailFor("DeletePropertyGroup", "SGPset_Wall", FvErr_ReadOnly),
+                                                     Fail("ImportProperties", FvErr_NotOnSchema)}));
+  ConfigFile file(WallConfiguration());
+  Choose(host, file.path());
+  RunMenu();
+  const auto alerts = Alerts(host);
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0].title, "Import Failed!");
+  EXPECT_EQ(alerts[0].message, failureMessage);
+}
+
+TEST(ImportRun, APropertyImportFailureStillRunsTheRestoresAndShowsTheFailure) {
+  InProcessHost host(WallProject().Build(), Options({Fail("ImportProperties", FvErr_NotOnSchema)}));
+  ConfigFile file(WallConfiguration());
+  Choose(host, file.path());
+  RunMenu();
+  EXPECT_THAT(CommandNames(host), Contains("Import Expressions"));
+  EXPECT_THAT(CommandNames(host), Contains("Import Property Values"));
+  const auto alerts = Alerts(host);
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0].title, "Import Failed!");
+}
+
+TEST(ImportRun, AGroupThatStayedWithEverythingElseKeptEndsSilently) {
+  InProcessHost host(WallProject().Build(), Options({FailFor("DeletePropertyGroup", "SGPset_Wall", FvErr_ReadOnly)}));
+  ConfigFile file(WallConfiguration());
+  Choose(host, file.path());
+  RunMenu();
+  EXPECT_THAT(Alerts(host), IsEmpty());
+  EXPECT_THAT(host.Report(), Contains("Removing Property: DeletePropertyGroup SGPset_Wall failed with error code: " +
+                                      Code(FvErr_ReadOnly)));
+}
+
+TEST(ImportRun, EveryRunStartsWithItsRunStatusValuesAtZero) {
+  InProcessHost host(WallProject().Build());
+  ConfigFile file(WallConfiguration());
+  Choose(host, file.path());
+  // What an earlier run might have left: partial restores would show as a partial success.
+  quarnel::deletePropertiesStatus = 2;
+  quarnel::importExpressionsStatus = 2;
+  quarnel::importPropertyValuesStatus = 2;
+  RunMenu();
+  const auto alerts = Alerts(host);
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0].title, "Import Successful");
+}
+
+}  // namespace
