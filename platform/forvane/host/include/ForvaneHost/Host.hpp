@@ -98,6 +98,9 @@ struct AddOn {
   API_Token token = 0;
   bool started = false;
   Corbane::OwnerId owner = Corbane::HostOwner;
+  // Resource modules (Vexmire handles) that the add-on opened while it loaded;
+  // the host closes any of them left open once the library is unloaded.
+  std::vector<std::int32_t> resourceModules;
 };
 
 // Why an add-on did not load (distinct, so that callers and tests can tell).

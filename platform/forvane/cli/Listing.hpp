@@ -1,0 +1,27 @@
+// What --list and --list-menus print: the project, and the menus the add-ons registered.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "ForvaneHost/Host.hpp"
+#include "ForvaneHost/Model.hpp"
+
+namespace fvcli {
+
+// Classification systems with their items, property groups with their
+// definitions (types, defaults, expressions, options, availability), and
+// elements with the values set on them.
+void ListProject(const fvhost::Project& project, std::ostream& out);
+
+// One definition as a line of text after its name: value type, measure,
+// collection, definition type, options, default or expressions, availability.
+std::string DefinitionText(const fvhost::Definition& definition);
+
+// The name of the group with that guid, or "?".
+std::string GroupName(const fvhost::Project& project, const fvhost::Guid& group);
+
+// Each menu title, then its items with their icon numbers.
+void ListMenus(const fvhost::Host& host, std::ostream& out);
+
+}  // namespace fvcli

@@ -1,0 +1,143 @@
+#include "Session.hpp"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+
+#include "ForvaneHost/ProjectFile.hpp"
+#include "Listing.hpp"
+
+namespace fvcli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The .so files of the folder, by name, so that every run loads them in the same order.
+std::vector<std::string> LibraryFiles(const std::string& folder) {
+  std::vector<std::string> files;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error)) {
+    if (entry.path().extension() == ".so" && entry.is_regular_file(error)) files.push_back(entry.path().string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+bool HasMenuItem(const fvhost::Host& host, const std::string& menuSlashItem) {
+  for (const auto& menu : host.menus()) {
+    const std::string prefix = menu.title + "/";
+    if (menu.handler == nullptr || menuSlashItem.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string item = menuSlashItem.substr(prefix.size());
+    if (std::any_of(menu.items.begin(), menu.items.end(), [&](const fvhost::MenuItem& i) { return i.text == item; }))
+      return true;
+  }
+  return false;
+}
+
+// Loads what was named, or else the install's folder, where an add-on of
+// another host version is expected (both builds are installed side by side)
+// and passed over.
+bool LoadAddOns(fvhost::Host& host, const Invocation& invocation, const std::string& folder, std::ostream& err) {
+  const bool named = !invocation.addOns.empty();
+  for (const auto& file : named ? invocation.addOns : LibraryFiles(folder)) {
+    const fvhost::LoadResult result = host.LoadAddOn(file);
+    if (result.failure == fvhost::LoadFailure::None) continue;
+    if (!named && result.failure == fvhost::LoadFailure::VersionMismatch) {
+      if (!invocation.quiet) err << "forvane: note: passed over " << result.message << "\n";
+      continue;
+    }
+    err << "forvane: " << result.message << "\n";
+    return false;
+  }
+  return true;
+}
+
+bool CanCreate(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  return true;
+}
+
+bool WriteReportFile(const std::vector<std::string>& lines, const std::string& path) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  for (const auto& line : lines) file << line << "\n";
+  file.close();
+  return !file.fail();
+}
+
+void PrintSessionReport(const std::vector<std::string>& lines, std::ostream& out) {
+  out << "Session Report:\n";
+  if (lines.empty()) out << "(empty)\n";
+  for (const auto& line : lines) out << line << "\n";
+}
+
+// The part of a run between loading the add-ons and unloading them.
+int Work(fvhost::Host& host, const Invocation& invocation, std::ostream& out, std::ostream& err) {
+  if (invocation.listMenus) ListMenus(host, out);
+  for (const auto& run : invocation.runs) {
+    if (!HasMenuItem(host, run)) {
+      err << "forvane: --run \"" << run << "\": no add-on has registered that menu item\n";
+      return ExitBadUsage;
+    }
+  }
+  for (const auto& answer : invocation.dialogAnswers) host.QueueDialogAnswer(answer);
+  for (const auto& run : invocation.runs) host.RunMenuItem(run);
+  for (int step = 0; step < invocation.undo; ++step) {
+    if (!host.Undo()) {
+      err << "forvane: --undo " << invocation.undo << ": there were only " << step << " undo steps\n";
+      return ExitBadUsage;
+    }
+  }
+  if (invocation.list) ListProject(host.project(), out);
+  if (!invocation.save.empty()) {
+    std::string error;
+    if (!fvhost::SaveProjectFile(host.project(), invocation.save, error)) {
+      err << "forvane: --save " << invocation.save << ": " << error << "\n";
+      return ExitWriteFailed;
+    }
+  }
+  return ExitDone;
+}
+
+}  // namespace
+
+std::string InstalledAddOnFolder() {
+  std::error_code error;
+  const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+  if (error) return "lib/forvane/add-ons";
+  return (executable.parent_path().parent_path() / "lib" / "forvane" / "add-ons").string();
+}
+
+int RunSession(const Invocation& invocation, const std::string& addOnFolder, std::ostream& out, std::ostream& err) {
+  std::string error;
+  std::optional<fvhost::Project> project = fvhost::LoadProjectFile(invocation.project, error);
+  if (!project) {
+    err << "forvane: " << error << "\n";
+    return ExitBadUsage;
+  }
+  if (!invocation.transcript.empty() && !CanCreate(invocation.transcript)) {
+    err << "forvane: --transcript " << invocation.transcript << ": cannot create the file\n";
+    return ExitBadUsage;
+  }
+
+  fvhost::Host host(invocation.HostOptions());
+  if (!invocation.transcript.empty()) host.transcript().Open(invocation.transcript);
+  host.SetProject(std::move(*project));
+
+  int status = LoadAddOns(host, invocation, addOnFolder, err) ? Work(host, invocation, out, err) : ExitAddOnRefused;
+  host.UnloadAddOns();
+
+  if (!invocation.report.empty() && !WriteReportFile(host.ReportLines(), invocation.report)) {
+    err << "forvane: --report " << invocation.report << ": cannot write the file\n";
+    if (status == ExitDone) status = ExitWriteFailed;
+  }
+  if (!invocation.quiet) PrintSessionReport(host.ReportLines(), out);
+  return status;
+}
+
+}  // namespace fvcli
