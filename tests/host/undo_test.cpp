@@ -71,16 +71,19 @@ TEST(UndoableCommand, ThatFailsIsRolledBackExactlyAndLeavesNoStep) {
   EXPECT_THAT(host_test::Events(h.host, "command"), ElementsAre(HasSubstr("\"undoStep\":false")));
 }
 
-TEST(UndoableCommand, ThatChangesNothingStillLeavesAStepAndANewStepClearsRedo) {
+TEST(UndoableCommand, ThatChangesNothingLeavesNoStepAndANewStepClearsRedo) {
   SmallProject p;
   HostWithAddOn h(p.b.Build());
   ASSERT_EQ(h.InCommand("First", [&] { return SetFire(h, p.second, "2HR"); }), FvErr_NoError);
   ASSERT_EQ(h.InCommand("Nothing", [] { return FvErr_NoError; }), FvErr_NoError);
-  EXPECT_THAT(h.host.UndoStepNames(), ElementsAre("First", "Nothing"));
+  EXPECT_THAT(h.host.UndoStepNames(), ElementsAre("First"));
+  EXPECT_THAT(host_test::Events(h.host, "command").back(), HasSubstr("\"undoStep\":false"));
   ASSERT_TRUE(h.host.Undo());
-  ASSERT_EQ(h.InCommand("Third", [] { return FvErr_NoError; }), FvErr_NoError);
+  ASSERT_EQ(h.InCommand("Nothing again", [] { return FvErr_NoError; }), FvErr_NoError);
+  EXPECT_THAT(h.host.UndoStepNames(), ElementsAre());
+  ASSERT_EQ(h.InCommand("Third", [&] { return SetFire(h, p.second, "3HR"); }), FvErr_NoError);
   EXPECT_FALSE(h.host.Redo());
-  EXPECT_THAT(h.host.UndoStepNames(), ElementsAre("First", "Third"));
+  EXPECT_THAT(h.host.UndoStepNames(), ElementsAre("Third"));
 }
 
 TEST(UndoableCommand, CannotBeNestedNorUndoneFromInside) {
@@ -94,7 +97,7 @@ TEST(UndoableCommand, CannotBeNestedNorUndoneFromInside) {
   }), FvErr_NoError);
   EXPECT_EQ(inner, FvErr_CommandRunning);
   EXPECT_FALSE(undone);
-  EXPECT_THAT(h.host.UndoStepNames(), ElementsAre("Outer"));
+  EXPECT_THAT(h.host.UndoStepNames(), ElementsAre());  // Outer changed nothing
   EXPECT_FALSE(h.host.InCommand());
   Corbane::UniString name("No Callback");
   EXPECT_EQ(OP(h.host, CallUndoableCommand)(h.token, &name, nullptr, nullptr), FvErr_BadParameter);

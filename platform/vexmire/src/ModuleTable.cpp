@@ -22,6 +22,9 @@ std::uint32_t FreePlace() {
   for (std::uint32_t i = 0; i < table.capacity; ++i)
     if (!table.modules[i].open) return i;
   const std::uint32_t grown = table.capacity == 0 ? 4 : table.capacity * 2;
+  // The table serves every module of the process, so it is the host's, whoever
+  // happens to open a module first; an image stays charged to its opener.
+  Corbane::OwnerScope hostOwned(Corbane::HostOwner);
   auto* modules = static_cast<Module*>(Corbane::Allocate(sizeof(Module) * grown));
   for (std::uint32_t i = 0; i < grown; ++i) new (modules + i) Module(i < table.capacity ? table.modules[i] : Module{});
   if (table.modules != nullptr) Corbane::Free(table.modules);

@@ -42,8 +42,13 @@ HostError Host::RunCommand(const std::string& name, UndoableCommandProc proc, vo
   inCommand_ = false;
 
   Corbane::OwnerScope hostMemory(Corbane::HostOwner);
-  bool leavesStep = result == FvErr_NoError;
-  if (leavesStep) {
+  // A command that changed nothing leaves nothing to undo, as in any editor;
+  // elements are compared by pointer first, so this costs little.
+  bool changed = result == FvErr_NoError && !(project_ == *before);
+  bool leavesStep = changed;
+  if (result == FvErr_NoError && !changed) {
+    // nothing to keep and nothing to roll back
+  } else if (leavesStep) {
     redo_.clear();
     undo_.push_back(UndoStep{name, std::move(*before), project_});
   } else {
@@ -78,6 +83,12 @@ bool Host::Redo() {
 std::vector<std::string> Host::UndoStepNames() const {
   std::vector<std::string> names;
   for (const auto& step : undo_) names.push_back(step.name);
+  return names;
+}
+
+std::vector<std::string> Host::RedoStepNames() const {
+  std::vector<std::string> names;
+  for (const auto& step : redo_) names.push_back(step.name);
   return names;
 }
 

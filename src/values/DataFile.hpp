@@ -1,0 +1,112 @@
+// The property-value data file: the plug-in's own scratch file that carries
+// the values elements hold for their IFC properties across the deletion and
+// re-import of the IFC property groups, within one run.
+//
+// One record per element property, seven fields: element guid text, group
+// name, property name, value type word, measure word, collection word, value
+// text. Records are CSV: a field that holds a comma, a double quote, a CR or an
+// LF is put in double quotes with each inner quote doubled, so that any name or
+// text travels unchanged; a record ends with one LF. All records of an element
+// are consecutive. No header, no blank records; an empty file is valid.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "Corbane/Corbane.hpp"
+#include "Nostrel/Nostrel.hpp"
+
+namespace quarnel {
+
+using Corbane::Array;
+using Corbane::Int32;
+using Corbane::UniString;
+
+// Where the data file lives. Set by the export on every run (special folder 4,
+// then the file name); the import reads and deletes the file at the place the
+// export of the same run set.
+extern Nostrel::Location dataFileLocation;
+inline constexpr const char* dataFileName = "IFC+SG_Properties.csv";
+
+// The words of a record, by the definition's codes; "" for a code without a word.
+const char* ValueTypeWord(Int32 valueType) noexcept;
+const char* MeasureWord(Int32 measureType) noexcept;
+const char* CollectionWord(Int32 collectionType) noexcept;  // 1 and 3 only
+
+inline constexpr const char* singleValueWord = "SingleValue";
+inline constexpr const char* singleChoiceWord = "SingleValueFromCollection";
+
+// Exact comparison of a text with a word of plain ASCII, without a conversion.
+bool IsWord(const UniString& text, const char* word) noexcept;
+
+// The key that finds a record's property again after the re-import:
+// group name + ":" + property name. SetRowKey reuses the key's storage.
+UniString RowKey(const UniString& groupName, const UniString& propertyName);
+void SetRowKey(UniString& key, const UniString& groupName, const UniString& propertyName);
+
+inline constexpr Corbane::UIndex valueRowFieldCount = 7;
+
+// 8-bit text as the file holds it (the default character code).
+using Bytes = std::basic_string<char, std::char_traits<char>, Corbane::Allocator<char>>;
+Corbane::CStr Narrow(const UniString& text);
+
+// Appends one field in its CSV form: in double quotes, inner quotes doubled,
+// when it holds a comma, a double quote, a CR or an LF. All four are ASCII, so
+// quoting the 8-bit form is quoting the text.
+void AppendCsvField(Bytes& record, std::string_view field);
+
+// The 8-bit path text of a location, as both sides open the file.
+Corbane::CStr PathText(const Nostrel::Location& location);
+
+// Creates (or empties) the file and writes records.
+class DataFileWriter {
+ public:
+  DataFileWriter() = default;
+  DataFileWriter(const DataFileWriter&) = delete;
+  DataFileWriter& operator=(const DataFileWriter&) = delete;
+  ~DataFileWriter() { Close(); }
+
+  bool Open(const Nostrel::Location& location);
+  // One record of seven 8-bit fields and its line end.
+  bool Write(const std::string_view (&fields)[valueRowFieldCount]);
+  // False when anything written did not reach the file.
+  bool Close() noexcept;
+
+ private:
+  std::FILE* file_ = nullptr;
+  Bytes record_;
+  bool failed_ = false;
+};
+
+// Reads the file record by record; a quoted field may span lines. The fields
+// of the last record read stay valid until the next one is read.
+class DataFileReader {
+ public:
+  DataFileReader() = default;
+  DataFileReader(const DataFileReader&) = delete;
+  DataFileReader& operator=(const DataFileReader&) = delete;
+  ~DataFileReader() { Close(); }
+
+  bool Open(const Nostrel::Location& location);
+  // Reads the next record; false at the end of the file.
+  bool Next();
+  Corbane::UIndex FieldCount() const noexcept { return count_; }
+  std::string_view Field(Corbane::UIndex i) const noexcept { return {fields_[i].data(), fields_[i].size()}; }
+  UniString FieldText(Corbane::UIndex i) const;
+  void Close() noexcept;
+
+ private:
+  int NextByte();  // EOF at the end
+  int PeekByte();
+  Bytes& NewField();
+
+  std::FILE* file_ = nullptr;
+  char buffer_[16384] = {};
+  std::size_t filled_ = 0;
+  std::size_t position_ = 0;
+  Array<Bytes> fields_;  // kept from record to record, so that their storage is reused
+  Corbane::UIndex count_ = 0;
+};
+
+}  // namespace quarnel

@@ -1,0 +1,274 @@
+// Step 2: which element values become rows of the data file, what each row
+// holds, and what every failure reports and skips.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "values_fixture.hpp"
+
+namespace {
+
+using testing::ElementsAre;
+using testing::IsEmpty;
+using testing_support::InProcessHost;
+using testing_support::ProjectBuilder;
+using values_test::Fail;
+using values_test::GuidText;
+using values_test::Lines;
+using values_test::OptionsFor;
+using values_test::ReadText;
+using values_test::ScratchFolder;
+
+std::string Code(HostError error) { return std::to_string(static_cast<int>(error)); }
+
+quarnel::Outcome Export(InProcessHost& host) {
+  return host.AsAddOn([] { return quarnel::Config().exportPropertyValues(); });
+}
+
+struct WallProject {
+  ProjectBuilder b;
+  fvhost::Guid common = b.Group("Pset_WallCommon");
+  fvhost::Guid singapore = b.Group("SGPset_Wall");
+  fvhost::Guid fire = b.Definition(common, "FireRating", API_VariantString);
+  fvhost::Guid width = b.Definition(common, "Width", API_VariantReal, API_MeasureLength);
+  fvhost::Guid load = b.Definition(common, "LoadBearing", API_VariantBoolean);
+  fvhost::Guid finish = b.Options(b.Definition(singapore, "Finish", API_VariantString), {"Paint", "Tile"}, "Paint");
+  fvhost::Guid storeys = b.Definition(singapore, "Storeys", API_VariantInteger);
+  fvhost::Guid wall = b.Element("Wall");
+  std::string wallText = GuidText(wall);
+};
+
+TEST(ValueExportRows, OneRowPerUserSetIfcValueInTheHostsOrder) {
+  WallProject p;
+  p.b.Set(p.wall, p.fire, "2HR");
+  p.b.Set(p.wall, p.width, 0.25);
+  p.b.SetBool(p.wall, p.load, true);
+  p.b.SetOption(p.wall, p.finish, "Tile");
+  p.b.Set(p.wall, p.storeys, 3);
+  const auto bare = p.b.Element("Wall");  // shows only defaults: no rows
+  (void)bare;
+  ScratchFolder folder;
+  InProcessHost host(p.b.Build(), OptionsFor(folder));
+
+  EXPECT_EQ(Export(host), 1);
+  EXPECT_THAT(host.Report(), IsEmpty());
+  const std::string& w = p.wallText;
+  EXPECT_THAT(Lines(ReadText(folder.DataFile())),
+              ElementsAre(w + ",Pset_WallCommon,FireRating,String,Default,SingleValue,2HR",
+                          w + ",Pset_WallCommon,Width,Double,Length,SingleValue,250",
+                          w + ",Pset_WallCommon,LoadBearing,Boolean,Default,SingleValue,True",
+                          w + ",SGPset_Wall,Finish,String,Default,SingleValueFromCollection,Tile",
+                          w + ",SGPset_Wall,Storeys,Integer,Default,SingleValue,3"));
+  EXPECT_EQ(quarnel::dataFileLocation.ToDisplayText(), Corbane::UniString(folder.DataFile().string().c_str()));
+}
+
+TEST(ValueExportRows, OnlyIfcGroupsByTheirExactPrefix) {
+  ProjectBuilder b;
+  const auto element = b.Element("Slab");
+  for (const char* name : {"Pset_SlabCommon", "SGPset_Slab", "pset_lower", "IfcPset_Slab", "PSET_UPPER", "Custom"}) {
+    const auto definition = b.Definition(b.Group(name), "Mark");
+    b.Set(element, definition, std::string("in ") + name);
+  }
+  ScratchFolder folder;
+  InProcessHost host(b.Build(), OptionsFor(folder));
+
+  EXPECT_EQ(Export(host), 1);
+  const std::string e = GuidText(element);
+  EXPECT_THAT(Lines(ReadText(folder.DataFile())),
+              ElementsAre(e + ",Pset_SlabCommon,Mark,String,Default,SingleValue,in Pset_SlabCommon",
+                          e + ",SGPset_Slab,Mark,String,Default,SingleValue,in SGPset_Slab"));
+}
+
+TEST(ValueExportRows, RealsLoseTheirThousandsSeparatorsAndStringsKeepTheirCommas) {
+  ProjectBuilder b;
+  const auto group = b.Group("Pset_Quantities");
+  const auto plain = b.Definition(group, "Count", API_VariantReal);
+  const auto length = b.Definition(group, "Length", API_VariantReal, API_MeasureLength);
+  const auto area = b.Definition(group, "Area", API_VariantReal, API_MeasureArea);
+  const auto text = b.Definition(group, "Note", API_VariantString);
+  const auto element = b.Element("Slab");
+  b.Set(element, plain, 1250.0);
+  b.Set(element, length, 1234.5678);  // 1,234,567.8 mm
+  b.Set(element, area, 1.0e6);
+  b.Set(element, text, "a, b");
+  ScratchFolder folder;
+  InProcessHost host(b.Build(), OptionsFor(folder));
+
+  EXPECT_EQ(Export(host), 1);
+  const std::string e = GuidText(element);
+  EXPECT_THAT(Lines(ReadText(folder.DataFile())),
+              ElementsAre(e + ",Pset_Quantities,Count,Double,Default,SingleValue,1250",
+                          e + ",Pset_Quantities,Length,Double,Length,SingleValue,1234567.8",
+                          e + ",Pset_Quantities,Area,Double,Area,SingleValue,1000000",
+                          e + ",Pset_Quantities,Note,String,Default,SingleValue,\"a, b\""));
+}
+
+TEST(ValueExportRows, LinkedCopiesAndElementsWithoutValuesWriteNothing) {
+  WallProject p;
+  p.b.Set(p.wall, p.fire, "2HR");
+  const auto copy = p.b.Element("Wall");
+  p.b.Set(copy, p.fire, "1HR");
+  p.b.Link(copy, p.wall);
+  ScratchFolder folder;
+  InProcessHost host(p.b.Build(), OptionsFor(folder));
+
+  EXPECT_EQ(Export(host), 1);
+  EXPECT_THAT(Lines(ReadText(folder.DataFile())),
+              ElementsAre(p.wallText + ",Pset_WallCommon,FireRating,String,Default,SingleValue,2HR"));
+}
+
+TEST(ValueExportRows, AProjectWithoutElementsGivesAnEmptyFileOverAnOlderOne) {
+  ScratchFolder folder;
+  values_test::WriteText(folder.DataFile(), "left,from,an,older,run,,\n");
+  InProcessHost host(ProjectBuilder().Build(), OptionsFor(folder));
+
+  EXPECT_EQ(Export(host), 1);
+  EXPECT_TRUE(values_test::fs::exists(folder.DataFile()));
+  EXPECT_EQ(ReadText(folder.DataFile()), "");
+}
+
+TEST(ValueExportRows, AListValueIsReportedNotLostInSilence) {
+  ProjectBuilder b;
+  const auto group = b.Group("Pset_DoorCommon");
+  const auto marks = b.Definition(group, "Marks", API_VariantString, API_MeasureDefault, API_ListCollection);
+  const auto choices = b.Options(b.Definition(group, "Hardware"), {"Lock", "Closer", "Hinge"});
+  b.Def(choices).collectionType = API_MultipleChoiceCollection;
+  b.Def(choices).defaultValue = {};
+  const auto mark = b.Definition(group, "Reference");
+  const auto door = b.Element("Door");
+  fvhost::PropertyValue list;
+  list.list = {ProjectBuilder::Text("A"), ProjectBuilder::Text("B")};
+  b.SetValue(door, marks, list);
+  fvhost::PropertyValue several;
+  for (const auto& option : b.Def(choices).options) {
+    fvhost::Value key;
+    key.type = API_VariantGuid;
+    key.guid = option.key;
+    several.list.push_back(key);
+  }
+  b.SetValue(door, choices, several);
+  b.Set(door, mark, "D-01");
+  const auto plainDoor = b.Element("Door");  // list properties at their defaults: nothing to say
+  (void)plainDoor;
+  ScratchFolder folder;
+  InProcessHost host(b.Build(), OptionsFor(folder));
+
+  EXPECT_EQ(Export(host), 2);
+  const std::string d = GuidText(door);
+  EXPECT_THAT(host.Report(),
+              ElementsAre("Export Property Values: value of element " + d +
+                              " for property Pset_DoorCommon:Marks is a list and is not kept",
+                          "Export Property Values: value of element " + d +
+                              " for property Pset_DoorCommon:Hardware is a list and is not kept"));
+  EXPECT_THAT(Lines(ReadText(folder.DataFile())),
+              ElementsAre(d + ",Pset_DoorCommon,Reference,String,Default,SingleValue,D-01"));
+}
+
+TEST(ValueExportFailures, NoElementListMeansNoFileAndAnOlderFileStays) {
+  ScratchFolder folder;
+  values_test::WriteText(folder.DataFile(), "kept\n");
+  WallProject p;
+  InProcessHost host(p.b.Build(), OptionsFor(folder, {Fail("GetElemList", "", FvErr_General)}));
+
+  EXPECT_EQ(Export(host), 0);
+  EXPECT_THAT(host.Report(),
+              ElementsAre("Export Property Values: GetElemList failed with Error Code: " + Code(FvErr_General)));
+  EXPECT_EQ(ReadText(folder.DataFile()), "kept\n");
+}
+
+TEST(ValueExportFailures, AFileThatCannotBeCreated) {
+  ScratchFolder folder;
+  values_test::fs::create_directory(folder.DataFile());  // a folder stands where the file should be
+  WallProject p;
+  p.b.Set(p.wall, p.fire, "2HR");
+  InProcessHost host(p.b.Build(), OptionsFor(folder));
+
+  EXPECT_EQ(Export(host), 0);
+  EXPECT_THAT(host.Report(), ElementsAre("Export Property Values: CSV (data) File creation failed with Error Code: 0"));
+}
+
+TEST(ValueExportFailures, NoDataFolderMeansNoFileRatherThanOneInAnOddPlace) {
+  WallProject p;
+  p.b.Set(p.wall, p.fire, "2HR");
+  ScratchFolder folder;
+  quarnel::dataFileLocation = Nostrel::Location(Corbane::UniString(folder.path().string().c_str()));
+  InProcessHost host(p.b.Build(), OptionsFor(folder, {Fail("GetSpecialFolder", "", FvErr_General)}));
+
+  EXPECT_EQ(Export(host), 0);
+  EXPECT_THAT(host.Report(), ElementsAre("Export Property Values: CSV (data) File creation failed with Error Code: 0"));
+  EXPECT_FALSE(values_test::fs::exists(folder.DataFile()));
+}
+
+TEST(ValueExportFailures, AnUnreadableHeaderSkipsTheElementWithoutAWord) {
+  WallProject p;
+  p.b.Set(p.wall, p.fire, "2HR");
+  const auto other = p.b.Element("Wall");
+  p.b.Set(other, p.fire, "1HR");
+  ScratchFolder folder;
+  InProcessHost host(p.b.Build(), OptionsFor(folder, {Fail("GetElementHeader", p.wallText, FvErr_NoSuchElement)}));
+
+  EXPECT_EQ(Export(host), 1);
+  EXPECT_THAT(host.Report(), IsEmpty());
+  EXPECT_THAT(Lines(ReadText(folder.DataFile())),
+              ElementsAre(GuidText(other) + ",Pset_WallCommon,FireRating,String,Default,SingleValue,1HR"));
+}
+
+TEST(ValueExportFailures, NoDefinitionsSkipsTheElementAndTheOthersAreWritten) {
+  WallProject p;
+  p.b.Set(p.wall, p.fire, "2HR");
+  const auto other = p.b.Element("Wall");
+  p.b.Set(other, p.fire, "1HR");
+  ScratchFolder folder;
+  InProcessHost host(p.b.Build(),
+                     OptionsFor(folder, {Fail("GetElementPropertyDefinitions", p.wallText, FvErr_NoSuchElement)}));
+
+  EXPECT_EQ(Export(host), 2);
+  EXPECT_THAT(host.Report(), ElementsAre("Export Property Values: GetPropertyDefinitions for element " + p.wallText +
+                                         " failed with Error Code: " + Code(FvErr_NoSuchElement)));
+  EXPECT_THAT(Lines(ReadText(folder.DataFile())),
+              ElementsAre(GuidText(other) + ",Pset_WallCommon,FireRating,String,Default,SingleValue,1HR"));
+}
+
+TEST(ValueExportFailures, EachPropertyFailureSkipsOnlyThatProperty) {
+  WallProject p;
+  p.b.Set(p.wall, p.fire, "2HR");
+  p.b.Set(p.wall, p.width, 0.25);
+  p.b.SetBool(p.wall, p.load, false);
+  p.b.Set(p.wall, p.storeys, 3);
+  const std::string& w = p.wallText;
+  ScratchFolder folder;
+  // The definitions of the wall, in order: FireRating, Width, LoadBearing, Finish, Storeys.
+  InProcessHost host(p.b.Build(), OptionsFor(folder, {Fail("GetPropertyGroup", "", FvErr_NoSuchGroup, 1),
+                                                      Fail("GetPropertyValue", "", FvErr_General, 2),
+                                                      Fail("GetPropertyValueString", "", FvErr_BadParameter, 2)}));
+
+  EXPECT_EQ(Export(host), 2);
+  EXPECT_THAT(host.Report(),
+              ElementsAre("Export Property Values: GetPropertyGroup of element " + w +
+                              " for property FireRating failed with Error Code : " + Code(FvErr_NoSuchGroup),
+                          "Export Default Property Values: GetPropertyValue of element " + w +
+                              " for property Pset_WallCommon:LoadBearing failed with Error Code : " +
+                              Code(FvErr_General),
+                          "Export Default Property Values: GetPropertyValueString of element " + w +
+                              " for property SGPset_Wall:Storeys failed with Error Code : " +
+                              Code(FvErr_BadParameter)));
+  EXPECT_THAT(Lines(ReadText(folder.DataFile())), ElementsAre(w + ",Pset_WallCommon,Width,Double,Length,SingleValue,250"));
+}
+
+TEST(ValueExportFailures, NamesEnterReportLinesAsPlainText) {
+  ProjectBuilder b;
+  const auto definition = b.Definition(b.Group("Pset_100%"), "Ratio %d %s %n");
+  const auto element = b.Element("Wall");
+  b.Set(element, definition, "x");
+  ScratchFolder folder;
+  InProcessHost host(b.Build(), OptionsFor(folder, {Fail("GetPropertyValue", "", FvErr_General)}));
+
+  EXPECT_EQ(Export(host), 2);
+  EXPECT_THAT(host.Report(), ElementsAre("Export Default Property Values: GetPropertyValue of element " +
+                                         GuidText(element) + " for property Pset_100%:Ratio %d %s %n" +
+                                         " failed with Error Code : " + Code(FvErr_General)));
+}
+
+}  // namespace

@@ -1,0 +1,167 @@
+// What the value tests share: a scratch data folder for special folder 4, the
+// re-import of the IFC groups as steps 3 and 4 leave them, and readers of the
+// project's element values.
+#pragma once
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ForvaneHost/Host.hpp"
+#include "ForvaneHost/Model.hpp"
+#include "host/HostApi.hpp"
+#include "host/IfcGroup.hpp"
+#include "run/Config.hpp"
+#include "run/RunStatus.hpp"
+#include "support/InProcessHost.hpp"
+#include "support/ProjectBuilder.hpp"
+#include "values/DataFile.hpp"
+#include "values/ValueImport.hpp"
+
+namespace values_test {
+
+namespace fs = std::filesystem;
+
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern = (fs::temp_directory_path() / "quarnel-values-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch folder");
+    path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const fs::path& path() const { return path_; }
+  fs::path DataFile() const { return path_ / quarnel::dataFileName; }
+
+ private:
+  fs::path path_;
+};
+
+inline fvhost::HostOptions OptionsFor(const ScratchFolder& folder, std::vector<fvhost::FaultRule> faults = {}) {
+  fvhost::HostOptions options = testing_support::InProcessHost::QuietOptions();
+  options.specialFolder = folder.path().string();
+  options.faults = std::move(faults);
+  return options;
+}
+
+inline fvhost::FaultRule Fail(const std::string& operation, const std::string& subject = "",
+                              HostError error = FvErr_General, int nth = 0) {
+  fvhost::FaultRule rule;
+  rule.operation = operation;
+  rule.nth = nth;
+  if (!subject.empty()) rule.subject = subject;
+  rule.error = error;
+  return rule;
+}
+
+inline std::string ReadText(const fs::path& file) {
+  std::string text;
+  if (std::FILE* in = std::fopen(file.c_str(), "rb")) {
+    char chunk[4096];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) text.append(chunk, n);
+    std::fclose(in);
+  }
+  return text;
+}
+
+inline void WriteText(const fs::path& file, const std::string& text) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+inline bool IsIfc(const std::string& groupName) { return quarnel::IsIfcGroupName(Corbane::UniString(groupName.c_str())); }
+
+// What deleting the IFC groups and importing them again from a configuration
+// leaves: groups, definitions and option keys of the same names under new
+// guids, and no element values of them.
+inline void Reimport(fvhost::Project& project) {
+  std::vector<fvhost::Guid> gone;
+  for (auto& group : project.groups) {
+    if (!IsIfc(group.name)) continue;
+    const fvhost::Guid old = group.guid;
+    group.guid = fvhost::NewGuid();
+    for (auto& d : project.definitions) {
+      if (d.group != old) continue;
+      gone.push_back(d.guid);
+      d.group = group.guid;
+      d.guid = fvhost::NewGuid();
+      for (auto& option : d.options) {
+        const fvhost::Guid oldKey = option.key;
+        option.key = fvhost::NewGuid();
+        if (d.defaultValue.single.guid == oldKey) d.defaultValue.single.guid = option.key;
+      }
+    }
+  }
+  for (std::size_t i = 0; i < project.elements.size(); ++i) {
+    auto& values = project.MutableElement(i).values;
+    std::erase_if(values, [&](const fvhost::ElementValue& v) {
+      return std::find(gone.begin(), gone.end(), v.definition) != gone.end();
+    });
+  }
+}
+
+inline fvhost::Definition& DefinitionNamed(fvhost::Project& project, const std::string& group,
+                                           const std::string& name) {
+  for (auto& g : project.groups)
+    if (g.name == group)
+      for (auto& d : project.definitions)
+        if (d.group == g.guid && d.name == name) return d;
+  throw std::logic_error("no definition " + group + ":" + name);
+}
+
+inline const fvhost::Element& ElementOf(const fvhost::Project& project, const fvhost::Guid& element) {
+  for (const auto& e : project.elements)
+    if (e->guid == element) return *e;
+  throw std::logic_error("no such element");
+}
+
+// The user-set value of an element, or null when it shows the default.
+inline const fvhost::PropertyValue* UserValue(fvhost::Project& project, const fvhost::Guid& element,
+                                              const std::string& group, const std::string& name) {
+  const fvhost::Guid definition = DefinitionNamed(project, group, name).guid;
+  for (const auto& v : ElementOf(project, element).values)
+    if (v.definition == definition) return &v.value;
+  return nullptr;
+}
+
+// The option key's display text of a choice value.
+inline std::string ChosenText(fvhost::Project& project, const fvhost::Guid& element, const std::string& group,
+                              const std::string& name) {
+  const fvhost::PropertyValue* value = UserValue(project, element, group, name);
+  if (value == nullptr) return "<default>";
+  for (const auto& option : DefinitionNamed(project, group, name).options)
+    if (option.key == value->single.guid) return option.display.text;
+  return "<no option>";
+}
+
+// Step 6's body in its undoable command, as the run calls it; the status it recorded.
+inline int RunRestore() {
+  quarnel::importPropertyValuesStatus = 0;
+  quarnel::Config config;
+  auto body = [&config]() -> HostError { return config.restoreValuesFromDataFile(); };
+  quarnel::host::CallUndoableCommand(Corbane::UniString("Import Property Values"), body);
+  return quarnel::importPropertyValuesStatus;
+}
+
+inline std::string GuidText(const fvhost::Guid& guid) { return fvhost::GuidText(guid); }
+
+}  // namespace values_test

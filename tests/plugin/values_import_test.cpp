@@ -1,0 +1,259 @@
+// Step 6 from a data file written by hand: how records group into elements,
+// how each value is converted and set, and what every failure reports.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "ForvaneHost/DisplayText.hpp"
+#include "values_fixture.hpp"
+
+namespace {
+
+using testing::ElementsAre;
+using testing::IsEmpty;
+using testing_support::InProcessHost;
+using testing_support::ProjectBuilder;
+using values_test::Fail;
+using values_test::GuidText;
+using values_test::OptionsFor;
+using values_test::RunRestore;
+using values_test::ScratchFolder;
+using values_test::UserValue;
+
+std::string Code(HostError error) { return std::to_string(static_cast<int>(error)); }
+
+// A project after the re-import: the IFC definitions are new and carry no values yet.
+struct Reimported {
+  ProjectBuilder b;
+  fvhost::Guid common = b.Group("Pset_WallCommon");
+  fvhost::Guid custom = b.Group("Custom");
+  fvhost::Guid fire = b.Definition(common, "FireRating", API_VariantString);
+  fvhost::Guid width = b.Definition(common, "Width", API_VariantReal, API_MeasureLength);
+  fvhost::Guid slope = b.Definition(common, "Slope", API_VariantReal, API_MeasureAngle);
+  fvhost::Guid area = b.Definition(common, "Area", API_VariantReal, API_MeasureArea);
+  fvhost::Guid load = b.Definition(common, "LoadBearing", API_VariantBoolean);
+  fvhost::Guid storeys = b.Definition(common, "Storeys", API_VariantInteger);
+  fvhost::Guid finish = b.Options(b.Definition(common, "Finish", API_VariantString), {"Paint", "Tile", "Tile"});
+  fvhost::Guid note = b.Definition(custom, "FireRating", API_VariantString);
+  fvhost::Guid wall = b.Element("Wall");
+  fvhost::Guid other = b.Element("Wall");
+  std::string w = GuidText(wall);
+  std::string o = GuidText(other);
+};
+
+class ValueImport : public testing::Test {
+ protected:
+  // Writes the data file and points the import at it, as the export of the run would have.
+  void DataFile(const std::string& text) {
+    values_test::WriteText(folder_.DataFile(), text);
+    quarnel::dataFileLocation = Nostrel::Location(Corbane::UniString(folder_.DataFile().string().c_str()));
+  }
+  std::string Row(const std::string& element, const std::string& property, const std::string& type,
+                  const std::string& measure, const std::string& value, const std::string& collection = "SingleValue",
+                  const std::string& group = "Pset_WallCommon") {
+    return element + "," + group + "," + property + "," + type + "," + measure + "," + collection + "," + value + "\n";
+  }
+  static std::string Text(fvhost::Project& project, const fvhost::Guid& element, const std::string& property,
+                          const std::string& group = "Pset_WallCommon") {
+    const fvhost::PropertyValue* value = UserValue(project, element, group, property);
+    return value == nullptr ? "<default>" : value->single.text;
+  }
+  static long Calls(InProcessHost& host, const std::string& op) {
+    const auto& lines = host.Transcript();
+    return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.find("\"event\":\"call\"") != std::string::npos &&
+             line.find("\"op\":\"" + op + "\"") != std::string::npos;
+    });
+  }
+  fvhost::HostOptions Traced(std::vector<fvhost::FaultRule> faults = {}) {
+    fvhost::HostOptions options = OptionsFor(folder_, std::move(faults));
+    options.traceCalls = true;
+    return options;
+  }
+
+  ScratchFolder folder_;
+};
+
+TEST_F(ValueImport, EachElementsRowsAreSetOnItsNewDefinitions) {
+  Reimported p;
+  DataFile(Row(p.w, "FireRating", "String", "Default", "2HR") + Row(p.w, "Storeys", "Integer", "Default", "-12") +
+           Row(p.o, "FireRating", "String", "Default", "1HR") + Row(p.o, "Finish", "String", "Default", "Tile",
+                                                                    "SingleValueFromCollection"));
+  InProcessHost host(p.b.Build(), Traced());
+
+  EXPECT_EQ(RunRestore(), 1);
+  EXPECT_THAT(host.Report(), IsEmpty());
+  auto& project = host.project();
+  EXPECT_EQ(Text(project, p.wall, "FireRating"), "2HR");
+  EXPECT_EQ(UserValue(project, p.wall, "Pset_WallCommon", "Storeys")->single.intValue, -12);
+  EXPECT_EQ(Text(project, p.other, "FireRating"), "1HR");
+  // Of two options with one display text, the last is chosen.
+  EXPECT_EQ(UserValue(project, p.other, "Pset_WallCommon", "Finish")->single.guid,
+            values_test::DefinitionNamed(project, "Pset_WallCommon", "Finish").options[2].key);
+  EXPECT_EQ(Text(project, p.wall, "FireRating", "Custom"), "<default>");
+  EXPECT_EQ(Calls(host, "GetElementPropertyDefinitions"), 2);
+  EXPECT_EQ(Calls(host, "SetProperty"), 4);
+  EXPECT_FALSE(values_test::fs::exists(folder_.DataFile()));
+  EXPECT_THAT(host.host().UndoStepNames(), ElementsAre("Import Property Values"));
+}
+
+TEST_F(ValueImport, TheFirstRowOfAKeyWinsWithinOneRunOfRecords) {
+  Reimported p;
+  DataFile(Row(p.w, "FireRating", "String", "Default", "first") + Row(p.w, "FireRating", "String", "Default", "second"));
+  InProcessHost host(p.b.Build(), Traced());
+
+  EXPECT_EQ(RunRestore(), 1);
+  EXPECT_EQ(Text(host.project(), p.wall, "FireRating"), "first");
+  EXPECT_EQ(Calls(host, "SetProperty"), 1);
+}
+
+TEST_F(ValueImport, TwoSeparateRunsOfOneElementAreAppliedTwiceInFileOrder) {
+  Reimported p;
+  DataFile(Row(p.w, "FireRating", "String", "Default", "first") + Row(p.o, "FireRating", "String", "Default", "x") +
+           Row(p.w, "FireRating", "String", "Default", "second"));
+  InProcessHost host(p.b.Build(), Traced());
+
+  EXPECT_EQ(RunRestore(), 1);
+  EXPECT_EQ(Text(host.project(), p.wall, "FireRating"), "second");
+  EXPECT_EQ(Calls(host, "GetElementPropertyDefinitions"), 3);
+  EXPECT_EQ(Calls(host, "SetProperty"), 3);
+}
+
+TEST_F(ValueImport, RowsWithoutADefinitionAreDroppedSilently) {
+  Reimported p;
+  DataFile(Row(p.w, "Gone", "String", "Default", "x") + Row(p.w, "FireRating", "String", "Default", "y", "SingleValue",
+                                                            "Pset_Dropped") +
+           Row(p.w, "FireRating", "String", "Default", "not ours", "SingleValue", "Custom") + "short,row\n" +
+           Row(p.w, "FireRating", "String", "Default", "2HR"));
+  InProcessHost host(p.b.Build(), Traced());
+
+  EXPECT_EQ(RunRestore(), 1);
+  EXPECT_THAT(host.Report(), IsEmpty());
+  EXPECT_EQ(Text(host.project(), p.wall, "FireRating"), "2HR");
+  EXPECT_EQ(Text(host.project(), p.wall, "FireRating", "Custom"), "<default>");
+  EXPECT_EQ(Calls(host, "SetProperty"), 1);
+}
+
+TEST_F(ValueImport, AMissingFileIsReportedAndAnEmptyOneIsNothingToDo) {
+  Reimported p;
+  InProcessHost host(p.b.Build(), OptionsFor(folder_));
+  const fvhost::Project before = host.project();
+  quarnel::dataFileLocation = Nostrel::Location(Corbane::UniString(folder_.DataFile().string().c_str()));
+
+  EXPECT_EQ(RunRestore(), 0);
+  EXPECT_THAT(host.Report(), ElementsAre("Import Property Values: IFC+SG Data file (csv) could not be opened!"));
+
+  DataFile("");
+  EXPECT_EQ(RunRestore(), 1);
+  EXPECT_EQ(host.Report().size(), 1u);
+  EXPECT_FALSE(values_test::fs::exists(folder_.DataFile()));
+  EXPECT_TRUE(host.project() == before);
+}
+
+TEST_F(ValueImport, RealsAreScaledBackFromTheUnitTheyWereShownIn) {
+  Reimported p;
+  DataFile(Row(p.w, "Width", "Double", "Length", "1250") + Row(p.w, "Slope", "Double", "Angle", "90") +
+           Row(p.w, "Area", "Double", "Area", "12.5") + Row(p.o, "Width", "Double", "Length", "-0.001"));
+  InProcessHost host(p.b.Build(), OptionsFor(folder_));
+
+  EXPECT_EQ(RunRestore(), 1);
+  auto& project = host.project();
+  EXPECT_EQ(UserValue(project, p.wall, "Pset_WallCommon", "Width")->single.realValue, 1.25);
+  EXPECT_EQ(UserValue(project, p.wall, "Pset_WallCommon", "Slope")->single.realValue,
+            fvhost::ReadBackReal(90.0, API_MeasureAngle));
+  EXPECT_DOUBLE_EQ(UserValue(project, p.wall, "Pset_WallCommon", "Slope")->single.realValue, std::numbers::pi / 2);
+  EXPECT_EQ(UserValue(project, p.wall, "Pset_WallCommon", "Area")->single.realValue, 12.5);
+  EXPECT_DOUBLE_EQ(UserValue(project, p.other, "Pset_WallCommon", "Width")->single.realValue, -0.000001);
+}
+
+TEST_F(ValueImport, OnlyTheExactWordTrueSetsABooleanTrue) {
+  Reimported p;
+  const auto third = p.b.Element("Wall");
+  DataFile(Row(p.w, "LoadBearing", "Boolean", "Default", "True") + Row(p.o, "LoadBearing", "Boolean", "Default", "true") +
+           Row(GuidText(third), "LoadBearing", "Boolean", "Default", "TRUE"));
+  InProcessHost host(p.b.Build(), OptionsFor(folder_));
+
+  EXPECT_EQ(RunRestore(), 1);
+  auto& project = host.project();
+  EXPECT_TRUE(UserValue(project, p.wall, "Pset_WallCommon", "LoadBearing")->single.boolValue);
+  EXPECT_FALSE(UserValue(project, p.other, "Pset_WallCommon", "LoadBearing")->single.boolValue);
+  EXPECT_FALSE(UserValue(project, third, "Pset_WallCommon", "LoadBearing")->single.boolValue);
+}
+
+TEST_F(ValueImport, AChangedValueTypeOrCollectionIsReportedInsteadOfStoredWrongly) {
+  Reimported p;
+  DataFile(Row(p.w, "Storeys", "String", "Default", "three") + Row(p.w, "FireRating", "Integer", "Default", "2") +
+           Row(p.w, "Finish", "String", "Default", "Tile") +
+           Row(p.w, "Width", "Double", "Length", "Tile", "SingleValueFromCollection") +
+           Row(p.w, "Area", "Double", "Area", "12.5", "") + Row(p.o, "FireRating", "String", "Default", "kept"));
+  InProcessHost host(p.b.Build(), OptionsFor(folder_));
+
+  EXPECT_EQ(RunRestore(), 2);
+  const std::string line = "Import Property Values: ";
+  const std::string of = " of element " + p.w + " for Pset_WallCommon - ";
+  // In the order of the element's definitions.
+  EXPECT_THAT(host.Report(), ElementsAre(line + "value type" + of + "FireRating changed; value not restored",
+                                         line + "collection type" + of + "Width changed; value not restored",
+                                         line + "collection type" + of + "Area changed; value not restored",
+                                         line + "value type" + of + "Storeys changed; value not restored",
+                                         line + "collection type" + of + "Finish changed; value not restored"));
+  auto& project = host.project();
+  for (const char* name : {"FireRating", "Width", "Area", "Storeys", "Finish"})
+    EXPECT_EQ(UserValue(project, p.wall, "Pset_WallCommon", name), nullptr) << name;
+  EXPECT_EQ(Text(project, p.other, "FireRating"), "kept");
+}
+
+TEST_F(ValueImport, AnOptionTheNewConfigurationDroppedIsRefusedByTheHostAndReported) {
+  Reimported p;
+  DataFile(Row(p.w, "Finish", "String", "Default", "Stone", "SingleValueFromCollection") +
+           Row(p.w, "FireRating", "String", "Default", "2HR"));
+  InProcessHost host(p.b.Build(), OptionsFor(folder_));
+
+  EXPECT_EQ(RunRestore(), 2);
+  ASSERT_EQ(host.Report().size(), 1u);
+  EXPECT_THAT(host.Report()[0], testing::StartsWith("Import Property Values: SetProperty of element " + p.w +
+                                                    " for Pset_WallCommon - Finish failed with error code "));
+  EXPECT_EQ(UserValue(host.project(), p.wall, "Pset_WallCommon", "Finish"), nullptr);
+  EXPECT_EQ(Text(host.project(), p.wall, "FireRating"), "2HR");
+}
+
+TEST_F(ValueImport, AnElementThatIsGoneIsReportedAndTheOthersAreRestored) {
+  Reimported p;
+  const std::string gone = GuidText(fvhost::NewGuid());
+  DataFile(Row(gone, "FireRating", "String", "Default", "x") + Row("not a guid", "FireRating", "String", "Default", "y") +
+           Row(p.w, "FireRating", "String", "Default", "2HR"));
+  InProcessHost host(p.b.Build(), OptionsFor(folder_));
+
+  EXPECT_EQ(RunRestore(), 2);
+  ASSERT_EQ(host.Report().size(), 2u);
+  EXPECT_THAT(host.Report()[0],
+              testing::StartsWith("Import Property Values: GetPropertyDefinitions of element " + gone + " failed with error code "));
+  EXPECT_THAT(host.Report()[1], testing::StartsWith(
+                                    "Import Property Values: GetPropertyDefinitions of element not a guid failed with error code "));
+  EXPECT_EQ(Text(host.project(), p.wall, "FireRating"), "2HR");
+}
+
+TEST_F(ValueImport, HostFailuresForOneDefinitionSkipOnlyThatDefinition) {
+  Reimported p;
+  DataFile(Row(p.w, "FireRating", "String", "Default", "2HR") + Row(p.w, "Storeys", "Integer", "Default", "4") +
+           Row(p.w, "Width", "Double", "Length", "100"));
+  // The wall's definitions in order: FireRating, Width, Slope, Area, LoadBearing, Storeys, Finish, then Custom's.
+  InProcessHost host(p.b.Build(), Traced({Fail("GetPropertyGroup", "", FvErr_NoSuchGroup, 1),
+                                          Fail("SetProperty", "", FvErr_ReadOnly, 2)}));
+
+  EXPECT_EQ(RunRestore(), 2);
+  EXPECT_THAT(host.Report(),
+              ElementsAre("Import Property Values: GetPropertyGroup of element " + p.w +
+                              " for property FireRating failed with error code " + Code(FvErr_NoSuchGroup),
+                          "Import Property Values: SetProperty of element " + p.w +
+                              " for Pset_WallCommon - Storeys failed with error code " + Code(FvErr_ReadOnly)));
+  EXPECT_EQ(UserValue(host.project(), p.wall, "Pset_WallCommon", "Width")->single.realValue, 0.1);
+  EXPECT_EQ(Calls(host, "GetPropertyGroup"), 8);  // also for the definitions without a row
+  EXPECT_FALSE(values_test::fs::exists(folder_.DataFile()));
+}
+
+}  // namespace

@@ -1,0 +1,279 @@
+// Steps 2 and 6 together, around a re-import of the IFC groups: every value a
+// user set comes back exactly, whatever its type, measure or text, and the
+// values of other groups are never touched.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "ForvaneHost/DisplayText.hpp"
+#include "values_fixture.hpp"
+
+namespace {
+
+using testing::ElementsAre;
+using testing::IsEmpty;
+using testing_support::InProcessHost;
+using testing_support::ProjectBuilder;
+using values_test::ChosenText;
+using values_test::DefinitionNamed;
+using values_test::GuidText;
+using values_test::OptionsFor;
+using values_test::Reimport;
+using values_test::RunRestore;
+using values_test::ScratchFolder;
+using values_test::UserValue;
+
+// Whether the host's display text of a real reads back to the very same double.
+// For a few angles none does: no number of degrees times pi / 180 gives them.
+bool HostTextReadsBack(double value, std::int32_t measure) {
+  std::string shown = fvhost::RealDisplayText(value, measure);
+  std::erase(shown, ',');
+  return fvhost::ReadBackReal(std::strtod(shown.c_str(), nullptr), measure) == value;
+}
+
+struct RoundTrip {
+  quarnel::Outcome exported = -1;
+  int restored = -1;
+};
+
+// Export, the re-import (with `change` applied to the new configuration), restore.
+template <class Change>
+RoundTrip ExportReimportRestore(InProcessHost& host, Change change) {
+  RoundTrip result;
+  result.exported = host.AsAddOn([] { return quarnel::Config().exportPropertyValues(); });
+  Reimport(host.project());
+  change(host.project());
+  result.restored = host.AsAddOn([] { return RunRestore(); });
+  return result;
+}
+RoundTrip ExportReimportRestore(InProcessHost& host) {
+  return ExportReimportRestore(host, [](fvhost::Project&) {});
+}
+
+TEST(ValueRoundTrip, RealsOfEveryMeasureComeBackBitForBit) {
+  const std::vector<double> samples = {1.25,  0.1,    1.0 / 3.0, -2.5e-7,   123456789.125, 1e15,
+                                       1e-12, 0.0,    -0.0,      6.02e23,   std::nextafter(1.0, 2.0),
+                                       std::numbers::pi, 0.3 - 0.1, 1234.5678, 90.0};
+  const std::vector<std::int32_t> measures = {API_MeasureDefault, API_MeasureLength, API_MeasureArea,
+                                              API_MeasureVolume, API_MeasureAngle};
+  ProjectBuilder b;
+  const auto group = b.Group("Pset_Quantities");
+  std::vector<fvhost::Guid> definitions;
+  for (auto measure : measures)
+    definitions.push_back(b.Definition(group, "M" + std::to_string(measure), API_VariantReal, measure));
+  std::vector<fvhost::Guid> elements;
+  for (double sample : samples) {
+    elements.push_back(b.Element("Slab"));
+    for (const auto& definition : definitions) b.Set(elements.back(), definition, sample);
+  }
+  ScratchFolder folder;
+  InProcessHost host(b.Build(), OptionsFor(folder));
+
+  const RoundTrip result = ExportReimportRestore(host);
+  EXPECT_EQ(result.exported, 1);
+  EXPECT_EQ(result.restored, 1);
+  EXPECT_THAT(host.Report(), IsEmpty());
+  for (std::size_t e = 0; e < elements.size(); ++e)
+    for (auto measure : measures) {
+      const fvhost::PropertyValue* value =
+          UserValue(host.project(), elements[e], "Pset_Quantities", "M" + std::to_string(measure));
+      ASSERT_NE(value, nullptr);
+      const bool exact = HostTextReadsBack(samples[e], measure);
+      if (!exact) {  // no shown number maps back onto this double: the nearest one
+        EXPECT_EQ(measure, API_MeasureAngle) << samples[e];
+        EXPECT_DOUBLE_EQ(value->single.realValue, samples[e]) << "measure " << measure << ", sample " << samples[e];
+      } else {
+        EXPECT_EQ(value->single.realValue, samples[e]) << "measure " << measure << ", sample " << samples[e];
+      }
+    }
+}
+
+TEST(ValueRoundTrip, IntegersBooleansAndTextsComeBackExactly) {
+  const std::vector<std::string> texts = {"a, b",          "2\" thick, \"fire\" rated", "line one\nline two",
+                                          "ends with CR\r", "",                          "Größe ∅ 直径 😀",
+                                          std::string(10000, 'L'), " padded ",           ";semi;colons;",
+                                          "%d %s %n",      ",,,,,,,"};
+  ProjectBuilder b;
+  const auto group = b.Group("SGPset_Element");
+  const auto text = b.Definition(group, "Text");
+  const auto number = b.Definition(group, "Number", API_VariantInteger);
+  const auto flag = b.Definition(group, "Flag", API_VariantBoolean);
+  std::vector<fvhost::Guid> elements;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    elements.push_back(b.Element("Wall"));
+    b.Set(elements.back(), text, texts[i]);
+    b.Set(elements.back(), number, static_cast<std::int32_t>(i) * 1000003 - 5000000);
+    b.SetBool(elements.back(), flag, i % 2 == 0);
+  }
+  const auto extremes = b.Element("Wall");
+  b.Set(extremes, number, std::numeric_limits<std::int32_t>::min());
+  ScratchFolder folder;
+  InProcessHost host(b.Build(), OptionsFor(folder));
+
+  const RoundTrip result = ExportReimportRestore(host);
+  EXPECT_EQ(result.exported, 1);
+  EXPECT_EQ(result.restored, 1);
+  EXPECT_THAT(host.Report(), IsEmpty());
+  auto& project = host.project();
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    EXPECT_EQ(UserValue(project, elements[i], "SGPset_Element", "Text")->single.text, texts[i]) << "text " << i;
+    EXPECT_EQ(UserValue(project, elements[i], "SGPset_Element", "Number")->single.intValue,
+              static_cast<std::int32_t>(i) * 1000003 - 5000000);
+    EXPECT_EQ(UserValue(project, elements[i], "SGPset_Element", "Flag")->single.boolValue, i % 2 == 0);
+  }
+  EXPECT_EQ(UserValue(project, extremes, "SGPset_Element", "Number")->single.intValue,
+            std::numeric_limits<std::int32_t>::min());
+}
+
+TEST(ValueRoundTrip, NamesWithSeparatorsQuotesAndLineEndsFindTheirPropertyAgain) {
+  ProjectBuilder b;
+  const auto odd = b.Group("Pset_Odd, \"quoted\"\nname");
+  const auto plain = b.Group("Pset_Plain");
+  const auto first = b.Definition(odd, "A,B");
+  const auto second = b.Definition(odd, "A");
+  const auto third = b.Definition(plain, "B,A");
+  const auto choice = b.Options(b.Definition(plain, "Finish, inner"), {"Paint, matt", "Tile \"large\"", "Two\nlines"});
+  const auto wall = b.Element("Wall");
+  b.Set(wall, first, "one");
+  b.Set(wall, second, "two");
+  b.Set(wall, third, "three");
+  b.SetOption(wall, choice, "Tile \"large\"");
+  const auto slab = b.Element("Slab");
+  b.SetOption(slab, choice, "Paint, matt");
+  const auto door = b.Element("Door");
+  b.SetOption(door, choice, "Two\nlines");
+  ScratchFolder folder;
+  InProcessHost host(b.Build(), OptionsFor(folder));
+
+  const RoundTrip result = ExportReimportRestore(host);
+  EXPECT_EQ(result.exported, 1);
+  EXPECT_EQ(result.restored, 1);
+  EXPECT_THAT(host.Report(), IsEmpty());
+  auto& project = host.project();
+  EXPECT_EQ(UserValue(project, wall, "Pset_Odd, \"quoted\"\nname", "A,B")->single.text, "one");
+  EXPECT_EQ(UserValue(project, wall, "Pset_Odd, \"quoted\"\nname", "A")->single.text, "two");
+  EXPECT_EQ(UserValue(project, wall, "Pset_Plain", "B,A")->single.text, "three");
+  EXPECT_EQ(ChosenText(project, wall, "Pset_Plain", "Finish, inner"), "Tile \"large\"");
+  EXPECT_EQ(ChosenText(project, slab, "Pset_Plain", "Finish, inner"), "Paint, matt");
+  EXPECT_EQ(ChosenText(project, door, "Pset_Plain", "Finish, inner"), "Two\nlines");
+}
+
+TEST(ValueRoundTrip, DefaultsStayDefaultsAndOtherGroupsAreNeverTouched) {
+  ProjectBuilder b;
+  const auto ifc = b.Group("Pset_WallCommon");
+  const auto own = b.Group("Office Data");
+  const auto fire = b.Definition(ifc, "FireRating");
+  const auto acoustic = b.Definition(ifc, "AcousticRating");
+  b.DefaultValue(acoustic, ProjectBuilder::Text("none"));
+  const auto cost = b.Definition(own, "Cost", API_VariantReal);
+  const auto wall = b.Element("Wall");
+  b.Set(wall, fire, "2HR");
+  b.Set(wall, cost, 1234.5);
+  const auto plainWall = b.Element("Wall");
+  b.Set(plainWall, cost, 99.0);
+  ScratchFolder folder;
+  InProcessHost host(b.Build(), OptionsFor(folder));
+  const auto ownDefinitionsBefore = DefinitionNamed(host.project(), "Office Data", "Cost");
+
+  const RoundTrip result = ExportReimportRestore(host);
+  EXPECT_EQ(result.exported, 1);
+  EXPECT_EQ(result.restored, 1);
+  auto& project = host.project();
+  EXPECT_EQ(UserValue(project, wall, "Pset_WallCommon", "FireRating")->single.text, "2HR");
+  EXPECT_EQ(UserValue(project, wall, "Pset_WallCommon", "AcousticRating"), nullptr);
+  EXPECT_EQ(UserValue(project, plainWall, "Pset_WallCommon", "FireRating"), nullptr);
+  EXPECT_EQ(UserValue(project, wall, "Office Data", "Cost")->single.realValue, 1234.5);
+  EXPECT_EQ(UserValue(project, plainWall, "Office Data", "Cost")->single.realValue, 99.0);
+  EXPECT_TRUE(DefinitionNamed(project, "Office Data", "Cost") == ownDefinitionsBefore);
+  EXPECT_EQ(values_test::ElementOf(project, wall).values.size(), 2u);
+}
+
+TEST(ValueRoundTrip, WhatTheNewConfigurationNoLongerHoldsIsReportedOrDropped) {
+  ProjectBuilder b;
+  const auto group = b.Group("Pset_DoorCommon");
+  const auto finish = b.Options(b.Definition(group, "Finish"), {"Paint", "Veneer", "Laminate"});
+  const auto width = b.Definition(group, "Width", API_VariantReal, API_MeasureLength);
+  const auto dropped = b.Definition(group, "Handing");
+  const auto marks = b.Definition(group, "Marks", API_VariantString, API_MeasureDefault, API_ListCollection);
+  const auto door = b.Element("Door");
+  b.SetOption(door, finish, "Veneer");
+  b.Set(door, width, 0.9);
+  b.Set(door, dropped, "Left");
+  fvhost::PropertyValue list;
+  list.list = {ProjectBuilder::Text("M1"), ProjectBuilder::Text("M2")};
+  b.SetValue(door, marks, list);
+  const auto other = b.Element("Door");
+  b.SetOption(other, finish, "Paint");
+  ScratchFolder folder;
+  InProcessHost host(b.Build(), OptionsFor(folder));
+  const std::string d = GuidText(door);
+
+  const RoundTrip result = ExportReimportRestore(host, [](fvhost::Project& project) {
+    auto& options = DefinitionNamed(project, "Pset_DoorCommon", "Finish").options;
+    options.erase(options.begin() + 1);  // Veneer is no longer offered
+    DefinitionNamed(project, "Pset_DoorCommon", "Width").valueType = API_VariantString;
+    DefinitionNamed(project, "Pset_DoorCommon", "Width").defaultValue.single.type = API_VariantString;
+    DefinitionNamed(project, "Pset_DoorCommon", "Handing").name = "Swing";
+  });
+
+  EXPECT_EQ(result.exported, 2);
+  EXPECT_EQ(result.restored, 2);
+  ASSERT_EQ(host.Report().size(), 3u);
+  EXPECT_EQ(host.Report()[0],
+            "Export Property Values: value of element " + d + " for property Pset_DoorCommon:Marks is a list and is not kept");
+  EXPECT_THAT(host.Report()[1], testing::StartsWith("Import Property Values: SetProperty of element " + d +
+                                                    " for Pset_DoorCommon - Finish failed with error code "));
+  EXPECT_EQ(host.Report()[2], "Import Property Values: value type of element " + d +
+                                  " for Pset_DoorCommon - Width changed; value not restored");
+  auto& project = host.project();
+  EXPECT_EQ(ChosenText(project, door, "Pset_DoorCommon", "Finish"), "<default>");
+  EXPECT_EQ(ChosenText(project, other, "Pset_DoorCommon", "Finish"), "Paint");
+  EXPECT_EQ(UserValue(project, door, "Pset_DoorCommon", "Width"), nullptr);
+  EXPECT_EQ(UserValue(project, door, "Pset_DoorCommon", "Swing"), nullptr);
+}
+
+TEST(ValueRoundTrip, ThePluginsPeakDoesNotGrowWithTheProjectBeyondTheHostsElementList) {
+  ProjectBuilder b;
+  const auto group = b.Group("Pset_SpaceCommon");
+  std::vector<fvhost::Guid> definitions;
+  for (int d = 0; d < 8; ++d) definitions.push_back(b.Definition(group, "P" + std::to_string(d)));
+  struct Peaks {
+    std::int64_t exported = 0;
+    std::int64_t restored = 0;
+  };
+  auto peaksOf = [&](int elementCount) {
+    ProjectBuilder copy = b;
+    for (int e = 0; e < elementCount; ++e) {
+      const auto element = copy.Element("Space");
+      for (const auto& definition : definitions) copy.Set(element, definition, std::string(40, 'v'));
+    }
+    ScratchFolder folder;
+    InProcessHost host(copy.Build(), OptionsFor(folder));
+    const Corbane::OwnerId owner = host.host().addOns().back().owner;
+    auto peakDuring = [owner](auto step) {
+      const std::int64_t live = Corbane::OwnerStats(owner).liveBytes;
+      Corbane::ResetPeak(owner);
+      step();
+      return Corbane::OwnerStats(owner).peakBytes - live;
+    };
+    Peaks peaks;
+    peaks.exported = peakDuring([&] { EXPECT_EQ(host.AsAddOn([] { return quarnel::Config().exportPropertyValues(); }), 1); });
+    Reimport(host.project());
+    peaks.restored = peakDuring([&] { EXPECT_EQ(host.AsAddOn([] { return RunRestore(); }), 1); });
+    EXPECT_EQ(values_test::ElementOf(host.project(), host.project().elements.back()->guid).values.size(), 8u);
+    return peaks;
+  };
+  const Peaks small = peaksOf(20);
+  const Peaks large = peaksOf(400);
+  // The element list that the host hands over is the one thing that grows (by doubling).
+  EXPECT_LE(large.exported - small.exported, static_cast<std::int64_t>(2 * sizeof(API_Guid) * 400));
+  EXPECT_LE(large.restored, small.restored + small.restored / 8);
+}
+
+}  // namespace
