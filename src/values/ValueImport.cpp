@@ -94,6 +94,14 @@ class ElementRestore {
     return true;
   }
 
+  // The host shows a value the user cleared as an empty text. A number, a
+  // boolean or a choice always shows something, so for them an empty text means
+  // "no value": set it so, rather than as 0, False or a choice that fails.
+  static bool HoldsNoValue(const Array<UniString>& entry) {
+    return entry[ValueTextEntry].IsEmpty() && !(IsWord(entry[CollectionEntry], singleValueWord) &&
+                                                IsWord(entry[ValueTypeEntry], ValueTypeWord(API_VariantString)));
+  }
+
   void NotRestored(const char* what, const UniString& groupName, const API_PropertyDefinition& definition) {
     Report(FvErr_NoError, "Import Property Values: ", what, " of element ", Name(elementText_), " for ", Name(groupName), " - ", Name(definition.name),
            " changed; value not restored");
@@ -104,7 +112,9 @@ class ElementRestore {
     ElementPropertyRecord property;
     property.definition = definition;
     property.value.singleVariant.type = definition.valueType;
-    if (IsWord(entry[CollectionEntry], singleValueWord))
+    if (HoldsNoValue(entry))
+      property.value.variantStatus = API_ValueNull;
+    else if (IsWord(entry[CollectionEntry], singleValueWord))
       FillSingleValue(property.value.singleVariant, entry[ValueTypeEntry], entry[ValueTextEntry], entry[MeasureEntry]);
     else
       FillChoice(property.value.singleVariant, definition, entry[ValueTextEntry]);

@@ -131,6 +131,33 @@ TEST(ValueRoundTrip, IntegersBooleansAndTextsComeBackExactly) {
             std::numeric_limits<std::int32_t>::min());
 }
 
+TEST(ValueRoundTrip, AClearedNumberBooleanOrChoiceComesBackClearedNotAsZero) {
+  ProjectBuilder b;
+  const auto group = b.Group("Pset_Cleared");
+  const auto real = b.Definition(group, "Width", API_VariantReal, API_MeasureLength);
+  const auto number = b.Definition(group, "Count", API_VariantInteger);
+  const auto flag = b.Definition(group, "Flag", API_VariantBoolean);
+  const auto choice = b.Options(b.Definition(group, "Finish"), {"Paint", "Tile"});
+  const auto element = b.Element("Wall");
+  for (const auto& definition : {real, number, flag, choice}) {
+    fvhost::PropertyValue cleared;
+    cleared.single.type = definition == choice ? API_VariantGuid : b.Def(definition).valueType;
+    cleared.status = API_ValueNull;
+    b.SetValue(element, definition, cleared);
+  }
+  ScratchFolder folder;
+  InProcessHost host(b.Build(), OptionsFor(folder));
+
+  const RoundTrip result = ExportReimportRestore(host);
+  EXPECT_EQ(result.restored, 1);
+  EXPECT_THAT(host.Report(), IsEmpty());
+  for (const char* name : {"Width", "Count", "Flag", "Finish"}) {
+    const fvhost::PropertyValue* value = UserValue(host.project(), element, "Pset_Cleared", name);
+    ASSERT_NE(value, nullptr) << name;
+    EXPECT_EQ(value->status, API_ValueNull) << name;
+  }
+}
+
 TEST(ValueRoundTrip, NamesWithSeparatorsQuotesAndLineEndsFindTheirPropertyAgain) {
   ProjectBuilder b;
   const auto odd = b.Group("Pset_Odd, \"quoted\"\nname");
