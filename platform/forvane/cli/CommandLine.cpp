@@ -167,6 +167,8 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   app.add_flag("--list-menus", invocation.listMenus, "print the menus and items that the plug-ins registered, with icons");
   app.add_flag("--list", invocation.list, "print the resulting project");
   app.add_flag("--quiet", invocation.quiet, "print only what is asked for and what went wrong");
+  app.add_flag("--interactive", invocation.interactive,
+               "ask at the terminal: menus, dialogs, undo, redo, save (the default without --run on a terminal)");
 
   try {
     app.parse(argc, argv);

@@ -37,6 +37,7 @@ struct Invocation {
   bool listMenus = false;
   bool list = false;
   bool quiet = false;
+  bool interactive = false;  // --interactive: a person answers at the terminal, even when it is not one
 
   fvhost::HostOptions HostOptions() const;
 };

@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <ostream>
 
 #include "ForvaneHost/ProjectFile.hpp"
+#include "Interactive.hpp"
 #include "Listing.hpp"
 
 namespace fvcli {
@@ -129,7 +131,10 @@ int RunSession(const Invocation& invocation, const std::string& addOnFolder, std
   if (!invocation.transcript.empty()) host.transcript().Open(invocation.transcript);
   host.SetProject(std::move(*project));
 
-  int status = LoadAddOns(host, invocation, addOnFolder, err) ? Work(host, invocation, out, err) : ExitAddOnRefused;
+  int status = ExitAddOnRefused;
+  if (LoadAddOns(host, invocation, addOnFolder, err))
+    status = invocation.interactive ? RunInteractive(host, invocation.project, std::cin, out)
+                                    : Work(host, invocation, out, err);
   host.UnloadAddOns();
 
   if (!invocation.report.empty() && !WriteReportFile(host.ReportLines(), invocation.report)) {

@@ -137,6 +137,7 @@ class Host {
   bool Undo();  // false when there is nothing to undo
   bool Redo();
   std::vector<std::string> UndoStepNames() const;  // oldest first
+  std::vector<std::string> RedoStepNames() const;  // the next to be redone last
   bool InCommand() const { return inCommand_; }
 
   // Session Report lines, in order.

@@ -1,0 +1,231 @@
+#include "Interactive.hpp"
+
+#include <charconv>
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <vector>
+
+#include "ForvaneHost/ProjectFile.hpp"
+#include "InteractiveDialogs.hpp"
+#include "InteractiveTerminal.hpp"
+#include "Listing.hpp"
+
+namespace fvcli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Count(std::size_t n, const std::string& thing) {
+  return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
+std::string ProjectSize(const fvhost::Project& project) {
+  return Count(project.groups.size(), "property group") + ", " + Count(project.definitions.size(), "definition") +
+         ", " + Count(project.elements.size(), "element");
+}
+
+std::string MenuItemLabel(const fvhost::Menu& menu, const fvhost::MenuItem& item) {
+  std::string label = menu.title + " > " + item.text;
+  if (!item.icon.empty()) label += " [icon " + item.icon + "]";
+  return label;
+}
+
+class Session {
+ public:
+  Session(fvhost::Host& host, std::string projectFile, Terminal& terminal)
+      : host_(host), file_(std::move(projectFile)), saved_(host.project()), terminal_(terminal), out_(terminal.out()) {}
+
+  int Run() {
+    ShowWelcome();
+    while (!quit_) {
+      const std::vector<Choice> choices = Choices();
+      ShowMenu(choices);
+      const auto answer = terminal_.Ask("Choose 1-" + std::to_string(choices.size()) + ": ");
+      if (!answer) {
+        QuitAtEndOfInput();
+        break;
+      }
+      if (const auto picked = Pick(*answer, choices.size())) choices[*picked].act();
+    }
+    return ExitDone;
+  }
+
+ private:
+  struct Choice {
+    std::string label;
+    std::function<void()> act;
+  };
+
+  bool Unsaved() const { return !(host_.project() == saved_); }
+
+  std::vector<Choice> Choices() {
+    std::vector<Choice> choices;
+    for (const auto& menu : host_.menus()) {
+      if (menu.handler == nullptr) continue;
+      for (const auto& item : menu.items) {
+        const std::string path = menu.title + "/" + item.text;
+        const std::string label = MenuItemLabel(menu, item);
+        choices.push_back({label, [this, path, label] { RunMenuItem(path, label); }});
+      }
+    }
+    if (const auto undo = host_.UndoStepNames(); !undo.empty())
+      choices.push_back({"Undo \"" + undo.back() + "\"", [this] { UndoStep(); }});
+    if (const auto redo = host_.RedoStepNames(); !redo.empty())
+      choices.push_back({"Redo \"" + redo.back() + "\"", [this] { RedoStep(); }});
+    choices.push_back({"List the project", [this] { ListProject(host_.project(), out_); }});
+    choices.push_back({"Session Report", [this] { ShowSessionReport(); }});
+    choices.push_back({"Save", [this] { SaveTo(file_); }});
+    choices.push_back({"Save as...", [this] { SaveAs(); }});
+    choices.push_back({"Quit", [this] { Quit(); }});
+    return choices;
+  }
+
+  void ShowWelcome() {
+    out_ << "Forvane, interactive session\n"
+         << "Project: " << file_ << " (" << ProjectSize(host_.project()) << ")\n";
+    if (host_.addOns().empty()) out_ << "No add-on is loaded: the menu has only the host's own commands.\n";
+    for (const auto& addOn : host_.addOns()) out_ << "Add-on: " << addOn.name << "\n";
+    out_ << "Type the number of a command and press Enter. Ctrl-D quits without saving.\n";
+  }
+
+  void ShowMenu(const std::vector<Choice>& choices) {
+    out_ << "\n" << file_ << ": " << ProjectSize(host_.project()) << (Unsaved() ? " (unsaved changes)" : "") << "\n";
+    for (std::size_t i = 0; i < choices.size(); ++i) out_ << "  " << (i + 1) << ") " << choices[i].label << "\n";
+  }
+
+  std::optional<std::size_t> Pick(const std::string& answer, std::size_t count) {
+    const std::string text = Trimmed(answer);
+    if (text.empty()) return std::nullopt;
+    std::size_t number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error == std::errc() && end == text.data() + text.size() && number >= 1 && number <= count) return number - 1;
+    out_ << "\"" << text << "\" is not on the menu: type a number from 1 to " << count << ".\n";
+    return std::nullopt;
+  }
+
+  void RunMenuItem(const std::string& menuSlashItem, const std::string& label) {
+    const std::size_t reportBefore = host_.ReportLines().size();
+    out_ << "\nRunning " << label << "\n" << std::flush;
+    if (!host_.RunMenuItem(menuSlashItem)) out_ << "That menu item is no longer there.\n";
+    ShowNewReportLines(reportBefore);
+  }
+
+  void ShowNewReportLines(std::size_t from) {
+    const auto& lines = host_.ReportLines();
+    if (lines.size() == from) {
+      out_ << "The Session Report has no new lines.\n";
+      return;
+    }
+    out_ << "New in the Session Report:\n";
+    for (std::size_t i = from; i < lines.size(); ++i) out_ << "  " << lines[i] << "\n";
+  }
+
+  void ShowSessionReport() {
+    out_ << "Session Report:\n";
+    if (host_.ReportLines().empty()) out_ << "  (empty)\n";
+    for (const auto& line : host_.ReportLines()) out_ << "  " << line << "\n";
+  }
+
+  void UndoStep() {
+    const auto names = host_.UndoStepNames();
+    if (!names.empty() && host_.Undo()) out_ << "Undone: " << names.back() << "\n";
+  }
+
+  void RedoStep() {
+    const auto names = host_.RedoStepNames();
+    if (!names.empty() && host_.Redo()) out_ << "Redone: " << names.back() << "\n";
+  }
+
+  bool SaveTo(const std::string& path) {
+    std::string error;
+    if (!fvhost::SaveProjectFile(host_.project(), path, error)) {
+      out_ << "Not saved: " << error << "\n";
+      return false;
+    }
+    saved_ = host_.project();
+    file_ = path;
+    out_ << "Saved " << path << "\n";
+    return true;
+  }
+
+  void SaveAs() {
+    const auto line = terminal_.Ask("Save as (the path of a .json file; an empty line cancels): ");
+    std::string path = line ? TypedPath(*line) : std::string();
+    std::error_code error;
+    if (path.empty() || fs::is_directory(path, error)) {
+      out_ << (path.empty() ? "" : path + " is a folder. ") << "Not saved.\n";
+      return;
+    }
+    // As a desktop save dialog does: a name typed without an extension gets the project's.
+    if (fs::path(path).extension().empty()) path += ".json";
+    if (fs::exists(path, error) && !Confirm(path + " exists. Replace it? (y/n) ")) {
+      out_ << "Not saved.\n";
+      return;
+    }
+    SaveTo(path);
+  }
+
+  bool Confirm(const std::string& question) {
+    const auto answer = terminal_.Ask(question);
+    return answer && (Trimmed(*answer) == "y" || Trimmed(*answer) == "Y" || Trimmed(*answer) == "yes");
+  }
+
+  void Quit() {
+    if (!Unsaved()) {
+      quit_ = true;
+      return;
+    }
+    const auto answer =
+        terminal_.Ask("The project has unsaved changes. Save them before quitting? (y: save and quit, n: quit "
+                      "without saving, Enter: back to the menu) ");
+    if (!answer) return QuitAtEndOfInput();
+    const std::string word = Trimmed(*answer);
+    if (word == "n" || word == "N" || word == "no") {
+      out_ << "Quitting without saving; " << file_ << " is as it was last saved.\n";
+      quit_ = true;
+    } else if (word == "y" || word == "Y" || word == "yes") {
+      quit_ = SaveTo(file_);
+    }
+  }
+
+  void QuitAtEndOfInput() {
+    if (Unsaved())
+      out_ << "End of input: quitting without saving. The changes since the last save are lost; " << file_
+           << " is as it was.\n";
+    else
+      out_ << "End of input: quitting.\n";
+    quit_ = true;
+  }
+
+  fvhost::Host& host_;
+  std::string file_;
+  fvhost::Project saved_;
+  Terminal& terminal_;
+  std::ostream& out_;
+  bool quit_ = false;
+};
+
+}  // namespace
+
+bool DecideInteractive(Invocation& invocation, bool onTerminal, std::ostream& err) {
+  const bool scripted = !invocation.runs.empty() || invocation.undo > 0 || !invocation.save.empty() ||
+                        invocation.list || invocation.listMenus;
+  if (invocation.interactive && scripted) {
+    err << "forvane: --interactive does not go with --run, --undo, --save, --list or --list-menus\n";
+    return false;
+  }
+  if (!scripted && onTerminal) invocation.interactive = true;
+  return true;
+}
+
+int RunInteractive(fvhost::Host& host, const std::string& projectFile, std::istream& in, std::ostream& out) {
+  Terminal terminal(in, out);
+  AttachTerminalDialogs(host, terminal);
+  const int status = Session(host, projectFile, terminal).Run();
+  host.askFile = nullptr;
+  host.showAlert = nullptr;
+  return status;
+}
+
+}  // namespace fvcli
