@@ -8,6 +8,7 @@
 #include <map>
 #include <new>
 #include <set>
+#include <tuple>
 
 #include "ConfigImportDocument.hpp"
 #include "ProjectFileWords.hpp"
@@ -188,6 +189,15 @@ std::string StoredExpression(const std::string& text) {
   return out;
 }
 
+// Option display values ordered as Value's equality compares them, so that
+// a definition with many thousand options is checked and keyed in
+// n log n, not n squared. Reals are finite here (ReadValueText).
+using DisplayKey = std::tuple<std::int32_t, std::int32_t, double, bool, std::string, std::string>;
+DisplayKey KeyOfDisplay(const Value& v) {
+  return {v.type, v.intValue, v.realValue, v.boolValue, v.text,
+          std::string(reinterpret_cast<const char*>(v.guid.bytes), sizeof v.guid.bytes)};
+}
+
 // A definition as the document asks for it, fully checked, with option
 // display values; keys are given when it is put into the project.
 struct PlannedDefinition {
@@ -247,13 +257,14 @@ class PropertyPlanner {
     if (!choice && !d.options.empty())
       return Fail(message, d.options.front().line,
                   where + " has options, but only a ...FromCollection definition chooses from options");
+    std::set<DisplayKey> seen;
     for (const auto& option : d.options) {
       Value display;
       if (!ReadValueText(option.text, d.valueType, display))
         return Fail(message, option.line, "the option " + Quoted(option.text) + " of " + where + " is not " +
                                               TypeWord(d.valueType));
-      for (const Value& earlier : out.options)
-        if (earlier == display) return Fail(message, option.line, "duplicate option " + Quoted(option.text) + " in " + where);
+      if (!seen.insert(KeyOfDisplay(display)).second)
+        return Fail(message, option.line, "duplicate option " + Quoted(option.text) + " in " + where);
       out.options.push_back(display);
     }
     if (d.hasDefault) {
@@ -286,16 +297,18 @@ Value KeyValue(const Guid& key) {
 // Options whose display value is unchanged keep their keys, so that element
 // values and defaults that point at them stay valid.
 std::vector<Option> KeyedOptions(const std::vector<Option>& previous, const std::vector<Value>& displays) {
+  std::multimap<DisplayKey, std::size_t> unused;  // earlier first among equal displays
+  for (std::size_t i = 0; i < previous.size(); ++i) unused.emplace(KeyOfDisplay(previous[i].display), i);
   std::vector<Option> out;
-  std::vector<bool> reused(previous.size(), false);
   for (const Value& display : displays) {
     Option option;
     option.display = display;
-    for (std::size_t i = 0; i < previous.size() && option.key.IsNull(); ++i)
-      if (!reused[i] && previous[i].display == display) {
-        option = previous[i];
-        reused[i] = true;
-      }
+    const DisplayKey key = KeyOfDisplay(display);
+    const auto match = unused.lower_bound(key);
+    if (match != unused.end() && match->first == key) {
+      option = previous[match->second];
+      unused.erase(match);
+    }
     if (option.key.IsNull()) option.key = NewGuid();
     out.push_back(std::move(option));
   }
@@ -376,29 +389,70 @@ Guid GroupFor(Project& project, const config::Group& from) {
   return added.guid;
 }
 
-// A new definition goes after the last one of its group, so that a group's
-// definitions stay together as the project file writes them.
-Definition& AddDefinition(Project& project, const Guid& group, const std::string& name) {
-  Definition d;
-  d.guid = NewGuid();
-  d.group = group;
-  d.name = name;
-  auto place = project.definitions.end();
-  for (auto it = project.definitions.begin(); it != project.definitions.end(); ++it)
-    if (it->group == group) place = it + 1;
-  return *project.definitions.insert(place, std::move(d));
-}
+std::string GuidKey(const Guid& guid) { return std::string(reinterpret_cast<const char*>(guid.bytes), sizeof guid.bytes); }
 
-void PutDefinition(Project& project, const Guid& group, const PlannedDefinition& planned) {
-  for (auto& d : project.definitions)
-    if (d.group == group && d.name == planned.source->name) {
+// Puts planned definitions into a project: a definition whose name exists in
+// its group is updated in place; a new one goes after the last definition of
+// its group (at the end for a group without any), in the document's order, so
+// that a group's definitions stay together as the project file writes them.
+// Lookups are indexed and the new definitions are placed in one pass at the
+// end, so that a configuration of many thousand definitions takes time in
+// proportion to its size.
+class DefinitionPlacer {
+ public:
+  explicit DefinitionPlacer(Project& project) : project_(project) {
+    for (std::size_t i = 0; i < project.definitions.size(); ++i) {
+      const Definition& d = project.definitions[i];
+      existing_.emplace(GuidKey(d.group) + d.name, i);
+    }
+  }
+
+  void Put(const Guid& group, const PlannedDefinition& planned) {
+    const auto found = existing_.find(GuidKey(group) + planned.source->name);
+    if (found != existing_.end()) {
+      Definition& d = project_.definitions[found->second];
       const Definition before = d;
       Fill(d, planned);
-      RefitElementValues(project, before, d);
+      RefitElementValues(project_, before, d);
       return;
     }
-  Fill(AddDefinition(project, group, planned.source->name), planned);
-}
+    Definition d;
+    d.guid = NewGuid();
+    d.group = group;
+    d.name = planned.source->name;
+    Fill(d, planned);
+    auto [added, first] = added_.try_emplace(GuidKey(group));
+    if (first) addedOrder_.push_back(GuidKey(group));
+    added->second.push_back(std::move(d));
+  }
+
+  void Finish() {
+    if (added_.empty()) return;
+    std::map<std::string, std::size_t> lastOfGroup;
+    for (std::size_t i = 0; i < project_.definitions.size(); ++i) lastOfGroup[GuidKey(project_.definitions[i].group)] = i;
+    std::vector<Definition> placed;
+    for (std::size_t i = 0; i < project_.definitions.size(); ++i) {
+      const std::string group = GuidKey(project_.definitions[i].group);
+      placed.push_back(std::move(project_.definitions[i]));
+      if (lastOfGroup[group] == i) MoveAdded(group, placed);
+    }
+    for (const std::string& group : addedOrder_) MoveAdded(group, placed);
+    project_.definitions = std::move(placed);
+  }
+
+ private:
+  void MoveAdded(const std::string& group, std::vector<Definition>& placed) {
+    const auto added = added_.find(group);
+    if (added == added_.end()) return;
+    for (Definition& d : added->second) placed.push_back(std::move(d));
+    added_.erase(added);
+  }
+
+  Project& project_;
+  std::map<std::string, std::size_t> existing_;  // group guid + name -> index
+  std::map<std::string, std::vector<Definition>> added_;
+  std::vector<std::string> addedOrder_;
+};
 
 template <typename Work>
 HostError Guarded(std::string& message, Work&& work) {
@@ -434,10 +488,12 @@ HostError ImportPropertiesXml(Project& project, std::string_view xml, std::strin
     std::vector<PlannedGroup> plan;
     if (const HostError e = PropertyPlanner(project).Plan(doc, plan, message)) return e;
     Project result = project;
+    DefinitionPlacer placer(result);
     for (const auto& group : plan) {
       const Guid guid = GroupFor(result, *group.source);
-      for (const auto& definition : group.definitions) PutDefinition(result, guid, definition);
+      for (const auto& definition : group.definitions) placer.Put(guid, definition);
     }
+    placer.Finish();
     project = std::move(result);
     message.clear();
     return FvErr_NoError;
