@@ -39,7 +39,10 @@ class ValueExport {
   explicit ValueExport(DataFileWriter& writer) : writer_(writer) {}
 
   void ExportElement(const API_Guid& element) {
-    if (!IsOwnElement(element)) return;
+    API_ElementHeader header;
+    header.guid = element;
+    if (host::GetElementHeader(header) != FvErr_NoError) return;
+    linkedCopy_ = !header.linkGuid.IsNull();
     const UniString elementText = APIGuid2Guid(element).ToUniString();
     APIGuid2Guid(element).ToText(elementBytes_);
     Array<API_PropertyDefinition> definitions;
@@ -55,13 +58,6 @@ class ValueExport {
   Outcome Result() const noexcept { return failed_ ? 2 : 1; }
 
  private:
-  // Linked copies and elements whose header cannot be read carry no values of their own.
-  static bool IsOwnElement(const API_Guid& element) {
-    API_ElementHeader header;
-    header.guid = element;
-    return host::GetElementHeader(header) == FvErr_NoError && header.linkGuid.IsNull();
-  }
-
   void ExportProperty(const API_Guid& element, const UniString& elementText, const API_PropertyDefinition& definition) {
     API_PropertyGroup group;
     group.guid = definition.groupGuid;
@@ -82,6 +78,14 @@ class ValueExport {
       return;
     }
     if (property.isDefault || property.status != API_PropertyKnown) return;
+    if (linkedCopy_) {
+      // A linked copy's values are not written, yet deleting the group takes
+      // them: say so, rather than lose them in silence.
+      Report(FvErr_NoError, "Export Property Values: value of element ", Name(elementText), " for property ",
+             Name(group.name), ":", Name(definition.name), " is on a linked copy and is not kept");
+      failed_ = true;
+      return;
+    }
     if (IsListCollection(definition.collectionType)) {
       // The file has one value text per property; a list cannot travel in it,
       // so the user is told rather than losing it in silence.
@@ -122,6 +126,7 @@ class ValueExport {
 
   DataFileWriter& writer_;
   bool failed_ = false;
+  bool linkedCopy_ = false;  // of the element being exported
   char elementBytes_[37] = {};  // the current element's guid text, as the file holds it
 };
 

@@ -105,18 +105,22 @@ TEST(ValueExportRows, RealsLoseTheirThousandsSeparatorsAndStringsKeepTheirCommas
                           e + ",Pset_Quantities,Note,String,Default,SingleValue,\"a, b\""));
 }
 
-TEST(ValueExportRows, LinkedCopiesAndElementsWithoutValuesWriteNothing) {
+TEST(ValueExportRows, LinkedCopiesWriteNoRowsAndTheirOwnValuesAreReportedNotLostInSilence) {
   WallProject p;
   p.b.Set(p.wall, p.fire, "2HR");
   const auto copy = p.b.Element("Wall");
   p.b.Set(copy, p.fire, "1HR");
   p.b.Link(copy, p.wall);
+  const auto bareCopy = p.b.Element("Wall");
+  p.b.Link(bareCopy, p.wall);
   ScratchFolder folder;
   InProcessHost host(p.b.Build(), OptionsFor(folder));
 
-  EXPECT_EQ(Export(host), 1);
+  EXPECT_EQ(Export(host), 2);
   EXPECT_THAT(Lines(ReadText(folder.DataFile())),
               ElementsAre(p.wallText + ",Pset_WallCommon,FireRating,String,Default,SingleValue,2HR"));
+  EXPECT_THAT(host.Report(), ElementsAre("Export Property Values: value of element " + GuidText(copy) +
+                                         " for property Pset_WallCommon:FireRating is on a linked copy and is not kept"));
 }
 
 TEST(ValueExportRows, AProjectWithoutElementsGivesAnEmptyFileOverAnOlderOne) {
