@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config python3 binutils file
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libxml2-dev libxml2-utils nlohmann-json3-dev libcli11-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev python3-matplotlib
 )
 
 missing=()

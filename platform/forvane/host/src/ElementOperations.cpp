@@ -89,6 +89,9 @@ HostError GetElemList(API_Token token, const API_ElemType* type, Corbane::Array<
     if (elements == nullptr) return FvErr_BadParameter;
     std::int32_t wanted = TypeIdOf(type);
     elements->Clear();
+    // One block of the right size, rather than doubling while the list fills
+    // (the add-on's peak would otherwise hold the old and the new block at once).
+    if (wanted == 0) elements->Reserve(static_cast<Corbane::UIndex>(host->project().elements.size()));
     for (const auto& element : host->project().elements)
       if (wanted == 0 || convert::ElementTypeId(element->type) == wanted) elements->Push(element->guid);
     return FvErr_NoError;
