@@ -39,11 +39,18 @@ class ValueExport {
   explicit ValueExport(DataFileWriter& writer) : writer_(writer) {}
 
   void ExportElement(const API_Guid& element) {
+    const UniString elementText = APIGuid2Guid(element).ToUniString();
     API_ElementHeader header;
     header.guid = element;
-    if (host::GetElementHeader(header) != FvErr_NoError) return;
+    if (HostError error = host::GetElementHeader(header); error != FvErr_NoError) {
+      // Without its header the element cannot be told from a linked copy, so
+      // its values are not written; deleting the groups takes them, so say so.
+      Report(error, "Export Property Values: GetElementHeader of element ", Name(elementText),
+             " failed with Error Code: %d");
+      failed_ = true;
+      return;
+    }
     linkedCopy_ = !header.linkGuid.IsNull();
-    const UniString elementText = APIGuid2Guid(element).ToUniString();
     APIGuid2Guid(element).ToText(elementBytes_);
     Array<API_PropertyDefinition> definitions;
     if (HostError error = host::GetElementPropertyDefinitions(element, definitions); error != FvErr_NoError) {

@@ -205,7 +205,9 @@ TEST(ValueExportFailures, NoDataFolderMeansNoFileRatherThanOneInAnOddPlace) {
   EXPECT_FALSE(values_test::fs::exists(folder.DataFile()));
 }
 
-TEST(ValueExportFailures, AnUnreadableHeaderSkipsTheElementWithoutAWord) {
+// The element's values are not written, and deleting the groups takes them:
+// the run must not end with the success alert.
+TEST(ValueExportFailures, AnUnreadableHeaderSkipsTheElementAndSaysSo) {
   WallProject p;
   p.b.Set(p.wall, p.fire, "2HR");
   const auto other = p.b.Element("Wall");
@@ -213,8 +215,9 @@ TEST(ValueExportFailures, AnUnreadableHeaderSkipsTheElementWithoutAWord) {
   ScratchFolder folder;
   InProcessHost host(p.b.Build(), OptionsFor(folder, {Fail("GetElementHeader", p.wallText, FvErr_NoSuchElement)}));
 
-  EXPECT_EQ(Export(host), 1);
-  EXPECT_THAT(host.Report(), IsEmpty());
+  EXPECT_EQ(Export(host), 2);
+  EXPECT_THAT(host.Report(), ElementsAre("Export Property Values: GetElementHeader of element " + p.wallText +
+                                         " failed with Error Code: " + Code(FvErr_NoSuchElement)));
   EXPECT_THAT(Lines(ReadText(folder.DataFile())),
               ElementsAre(GuidText(other) + ",Pset_WallCommon,FireRating,String,Default,SingleValue,1HR"));
 }
