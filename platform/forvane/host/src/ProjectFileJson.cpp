@@ -1,5 +1,7 @@
 #include "ProjectFileJson.hpp"
 
+#include "ForvaneHost/Host.hpp"
+
 #include <cstdint>
 
 namespace fvhost::projectjson {
@@ -304,29 +306,7 @@ class Reader {
   Place place_;
 };
 
-void PrintString(std::string& out, const std::string& text) {
-  static const char* const kHex = "0123456789abcdef";
-  out.push_back('"');
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (byte < 0x20) {
-          out += "\\u00";
-          out.push_back(kHex[byte >> 4]);
-          out.push_back(kHex[byte & 0xF]);
-        } else {
-          out.push_back(c);
-        }
-    }
-  }
-  out.push_back('"');
-}
+void PrintString(std::string& out, const std::string& text) { out += JsonQuote(text); }
 
 bool IsScalar(const Value& v) { return !v.Is(Value::Kind::Array) && !v.Is(Value::Kind::Object); }
 
