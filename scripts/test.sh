@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the default build,
-# then the sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer).
+# the sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer), then
+# each libFuzzer target for a bounded time (QUARNEL_FUZZ_SECONDS, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,3 +18,8 @@ for preset in default asan; do
     ctest --preset "${preset}"
   fi
 done
+
+fuzz_seconds="${QUARNEL_FUZZ_SECONDS:-60}"
+if [ "${fuzz_seconds}" != 0 ]; then
+  scripts/fuzz.sh "${fuzz_seconds}"
+fi
