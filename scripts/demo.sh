@@ -23,7 +23,7 @@ forvane=build/default/bin/forvane
   --save "${out}/after.json" \
   --transcript "${out}/transcript.jsonl"
 echo
-echo "What changed in the IFC groups:"
+echo "What changed, group by group (the IFC groups and the others):"
 "${forvane}" diff "${examples}/project.json" "${out}/after.json"
 echo
 echo "The project after the run: ${out}/after.json; the host's transcript: ${out}/transcript.jsonl"

@@ -268,11 +268,77 @@ TEST_F(Forvane, DiffNamesWhatChanged) {
   const auto changed = RunForvane({"diff", before, after});
   EXPECT_EQ(changed.status, 0);
   EXPECT_EQ(changed.out,
-            "Property groups:\n  - Scratch\n"
-            "Property definitions:\n  - Scratch/Note: string, default, single, custom; no default; available for every element\n");
+            "Scratch: gone, with its 1 definition\n  - Note\n"
+            "Pset_WallCommon: 2 definitions kept, unchanged\n  kept: 1 of 1 option sets, 1 of 1 element values\n");
   EXPECT_EQ(RunForvane({"diff", before, before}).out, "(no changes)\n");
   EXPECT_EQ(RunForvane({"diff", before, folder.File("absent.json")}).status, 2);
   EXPECT_EQ(RunForvane({"diff", before}).status, 2);
+}
+
+// What a group kept and what it did not, each with the reason the two
+// projects show: a definition that went, a reference to it, a changed option
+// list or value type, a value of several options, a linked copy.
+TEST_F(Forvane, DiffAccountsForWhatEachGroupKept) {
+  const std::string before = folder.Write("before.json", R"json({"format": "forvane-project", "version": 1, "classificationSystems": [],
+ "propertyGroups": [
+  {"name": "Pset_Test", "definitions": [
+    {"name": "Ref", "collectionType": "single", "valueType": "string", "measureType": "default",
+     "default": {"expressions": ["CONCAT(\"x\", ###Property:Pset_Test/Gone###)"]}},
+    {"name": "Gone", "collectionType": "single", "valueType": "string", "measureType": "default", "default": {"value": "g"}},
+    {"name": "Kind", "collectionType": "singleChoice", "valueType": "string", "measureType": "default",
+     "options": ["A", "B"], "default": {"choice": "A"}},
+    {"name": "Size", "collectionType": "single", "valueType": "real", "measureType": "length"},
+    {"name": "Tags", "collectionType": "multipleChoice", "valueType": "string", "measureType": "default", "options": ["X", "Y"]}]},
+  {"name": "Other", "definitions": [
+    {"name": "Note", "collectionType": "single", "valueType": "string", "measureType": "default"}]}],
+ "elements": [
+  {"guid": "11111111-1111-1111-1111-111111111111", "type": "Wall", "classifications": [], "link": null, "values": [
+    {"group": "Pset_Test", "property": "Kind", "value": "B"},
+    {"group": "Pset_Test", "property": "Size", "value": 1.5},
+    {"group": "Pset_Test", "property": "Tags", "value": ["X"]},
+    {"group": "Pset_Test", "property": "Gone", "value": "v"},
+    {"group": "Other", "property": "Note", "value": "n"}]},
+  {"guid": "22222222-2222-2222-2222-222222222222", "type": "Wall", "classifications": [],
+   "link": "11111111-1111-1111-1111-111111111111", "values": [
+    {"group": "Pset_Test", "property": "Ref", "value": "r"}]}]})json");
+  const std::string after = folder.Write("after.json", R"json({"format": "forvane-project", "version": 1, "classificationSystems": [],
+ "propertyGroups": [
+  {"name": "Pset_Test", "definitions": [
+    {"name": "Ref", "collectionType": "single", "valueType": "string", "measureType": "default"},
+    {"name": "Kind", "collectionType": "singleChoice", "valueType": "string", "measureType": "default",
+     "options": ["A", "C"], "default": {"choice": "A"}},
+    {"name": "Size", "collectionType": "single", "valueType": "integer", "measureType": "default"},
+    {"name": "Tags", "collectionType": "multipleChoice", "valueType": "string", "measureType": "default", "options": ["X", "Y"]},
+    {"name": "Added", "collectionType": "single", "valueType": "boolean", "measureType": "default"}]},
+  {"name": "Other", "definitions": [
+    {"name": "Note", "collectionType": "single", "valueType": "string", "measureType": "default"}]}],
+ "elements": [
+  {"guid": "11111111-1111-1111-1111-111111111111", "type": "Wall", "classifications": [], "link": null, "values": [
+    {"group": "Other", "property": "Note", "value": "n"}]},
+  {"guid": "22222222-2222-2222-2222-222222222222", "type": "Wall", "classifications": [],
+   "link": "11111111-1111-1111-1111-111111111111", "values": []}]})json");
+
+  const auto account = RunForvane({"diff", before, after});
+  EXPECT_EQ(account.status, 0);
+  const std::string e1 = "11111111-1111-1111-1111-111111111111", e2 = "22222222-2222-2222-2222-222222222222";
+  EXPECT_EQ(account.out,
+            "Pset_Test: 4 definitions kept, 1 added, 1 removed\n"
+            "  - Gone: gone, and with it its default and 1 element value\n"
+            "  ~ Kind: string, default, singleChoice, custom; options \"A\", \"B\"; available for every element\n"
+            "      now string, default, singleChoice, custom; options \"A\", \"C\"; available for every element\n"
+            "  ~ Size: real, length, single, custom; available for every element\n"
+            "      now integer, default, single, custom; available for every element\n"
+            "  + Added: boolean, default, single, custom; no default; available for every element\n"
+            "  kept: 0 of 1 expressions, 1 of 2 option sets, 1 of 2 defaults, 0 of 5 element values\n"
+            "  not kept:\n"
+            "    expression of Ref, CONCAT(\"x\", ###Property:Pset_Test/Gone###): it refers to Pset_Test/Gone, which is gone\n"
+            "    value of Ref on " + e2 + ", \"r\": the element is a linked copy; now not set\n"
+            "    option set of Kind, \"A\", \"B\": now \"A\", \"C\"\n"
+            "    value of Kind on " + e1 + ", \"B\": the option \"B\" is gone; now not set\n"
+            "    value of Size on " + e1 + ", \"1,500\": the value type changed; now not set\n"
+            "    value of Tags on " + e1 + ", \"X\": the property takes several options; now not set\n"
+            "Other: 1 definition kept, unchanged\n"
+            "  kept: 1 of 1 element values\n");
 }
 
 // ---- The add-ons folder of the install ----

@@ -20,6 +20,9 @@ A scenario is a text file, one statement a line ('#' starts a comment):
   report count: 2                         the Session Report has exactly this many lines
   output: some text                       standard output or error holds this text
   same project: ${TMP}/after.json         the file holds the same project as the one opened
+  account: ${TMP}/after.json | Pset_SlabCommon: 6 definitions kept
+                                          'forvane diff' of the opened project and the file
+                                          prints this line (leading blanks aside)
 """
 import json
 import os
@@ -58,7 +61,7 @@ def normalised(forvane, path, tmp, name):
         return json.load(f)
 
 
-KEYS = ("no event", "same project", "report count", "no report", "project", "run", "command", "exit",
+KEYS = ("no event", "same project", "account", "report count", "no report", "project", "run", "command", "exit",
         "event", "report", "output")
 
 
@@ -167,6 +170,11 @@ def main():
             after = normalised(forvane, rest, tmp, "after-normalised.json")
             if before != after:
                 fail(name, f"{where}: {rest} is not the project that was opened")
+        elif key == "account":
+            path, _, line = (part.strip() for part in rest.partition("|"))
+            diff = subprocess.run([forvane, "diff", project, path], capture_output=True, text=True)
+            if diff.returncode != 0 or line not in (l.strip() for l in diff.stdout.splitlines()):
+                fail(name, f"{where}: the account lacks the line {line!r}:\n{diff.stdout}{diff.stderr}")
     print(f"PASS {name}")
 
 
