@@ -277,7 +277,8 @@ TEST_F(Forvane, DiffNamesWhatChanged) {
 
 // What a group kept and what it did not, each with the reason the two
 // projects show: a definition that went, a reference to it, a changed option
-// list or value type, a value of several options, a linked copy.
+// list or value type, a value of several options, a linked copy, a cleared
+// value that came back as an empty text.
 TEST_F(Forvane, DiffAccountsForWhatEachGroupKept) {
   const std::string before = folder.Write("before.json", R"json({"format": "forvane-project", "version": 1, "classificationSystems": [],
  "propertyGroups": [
@@ -300,7 +301,8 @@ TEST_F(Forvane, DiffAccountsForWhatEachGroupKept) {
     {"group": "Other", "property": "Note", "value": "n"}]},
   {"guid": "22222222-2222-2222-2222-222222222222", "type": "Wall", "classifications": [],
    "link": "11111111-1111-1111-1111-111111111111", "values": [
-    {"group": "Pset_Test", "property": "Ref", "value": "r"}]}]})json");
+    {"group": "Pset_Test", "property": "Ref", "value": "r"},
+    {"group": "Other", "property": "Note", "status": "null"}]}]})json");
   const std::string after = folder.Write("after.json", R"json({"format": "forvane-project", "version": 1, "classificationSystems": [],
  "propertyGroups": [
   {"name": "Pset_Test", "definitions": [
@@ -316,7 +318,8 @@ TEST_F(Forvane, DiffAccountsForWhatEachGroupKept) {
   {"guid": "11111111-1111-1111-1111-111111111111", "type": "Wall", "classifications": [], "link": null, "values": [
     {"group": "Other", "property": "Note", "value": "n"}]},
   {"guid": "22222222-2222-2222-2222-222222222222", "type": "Wall", "classifications": [],
-   "link": "11111111-1111-1111-1111-111111111111", "values": []}]})json");
+   "link": "11111111-1111-1111-1111-111111111111", "values": [
+    {"group": "Other", "property": "Note", "value": ""}]}]})json");
 
   const auto account = RunForvane({"diff", before, after});
   EXPECT_EQ(account.status, 0);
@@ -337,8 +340,10 @@ TEST_F(Forvane, DiffAccountsForWhatEachGroupKept) {
             "    value of Kind on " + e1 + ", \"B\": the option \"B\" is gone; now not set\n"
             "    value of Size on " + e1 + ", \"1,500\": the value type changed; now not set\n"
             "    value of Tags on " + e1 + ", \"X\": the property takes several options; now not set\n"
-            "Other: 1 definition kept, unchanged\n"
-            "  kept: 1 of 1 element values\n");
+            "Other: 1 definition kept\n"
+            "  kept: 1 of 2 element values\n"
+            "  not kept:\n"
+            "    value of Note on " + e2 + ", cleared: now \"\"\n");
 }
 
 // ---- The add-ons folder of the install ----

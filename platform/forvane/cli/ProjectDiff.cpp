@@ -152,7 +152,12 @@ std::string ShapeText(const Definition& definition) {
   return text;
 }
 
-std::string ValueText(const Held& held) { return fvhost::ValueDisplayText(*held.definition, *held.value); }
+// A value as the host shows it, quoted; a value the user cleared shows as
+// empty too, so it is named, to tell it from an empty text.
+std::string ShownValue(const Held& held) {
+  if (held.value->status == API_ValueNull) return "cleared";
+  return Quoted(fvhost::ValueDisplayText(*held.definition, *held.value));
+}
 
 // How much of one kind of thing a group kept: "3 of 4 defaults".
 struct Tally {
@@ -322,16 +327,16 @@ class GroupAccount {
     for (const auto& [element, held] : before_.ValuesOf(group_, name)) {
       const auto found = nowValues.find(element);
       const Held* nowHeld = found == nowValues.end() ? nullptr : &found->second;
-      if (nowHeld != nullptr && ValueText(*nowHeld) == ValueText(held) && nowHeld->value->status == held.value->status) {
+      if (nowHeld != nullptr && ShownValue(*nowHeld) == ShownValue(held)) {
         Kept(values_);
         continue;
       }
-      NotKept(values_, "value of " + name + " on " + element + ", " + Quoted(ValueText(held)) + ": " +
+      NotKept(values_, "value of " + name + " on " + element + ", " + ShownValue(held) + ": " +
                            ValueReason(held, was, now, nowHeld));
     }
     for (const auto& [element, held] : nowValues)
       if (before_.ValuesOf(group_, name).count(element) == 0)
-        NewThing("value of " + name + " on " + element + ": " + Quoted(ValueText(held)));
+        NewThing("value of " + name + " on " + element + ": " + ShownValue(held));
   }
 
   static std::string ValueReason(const Held& held, const Definition& was, const Definition& now, const Held* nowHeld) {
@@ -348,12 +353,12 @@ class GroupAccount {
       reason = "the collection type changed; ";
     else if (IsChoice(was) && IsChoice(now)) {
       const auto options = OptionTexts(now);
-      const std::string text = ValueText(held);
+      const std::string text = fvhost::ValueDisplayText(*held.definition, *held.value);
       bool offered = false;
       for (const auto& option : options) offered = offered || option == text;
       if (!offered) reason = "the option " + Quoted(text) + " is gone; ";
     }
-    return reason + (nowHeld == nullptr ? "now not set" : "now " + Quoted(ValueText(*nowHeld)));
+    return reason + (nowHeld == nullptr ? "now not set" : "now " + ShownValue(*nowHeld));
   }
 
   // Something the second project has that the first did not: a change, not a loss.
