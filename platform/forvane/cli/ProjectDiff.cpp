@@ -340,6 +340,8 @@ class GroupAccount {
   }
 
   static std::string ValueReason(const Held& held, const Definition& was, const Definition& now, const Held* nowHeld) {
+    // A value that is still there but different speaks for itself.
+    if (nowHeld != nullptr) return "now " + ShownValue(*nowHeld);
     std::string reason;
     if (was.collectionType == API_ListCollection)
       reason = "the property holds a list; ";
@@ -358,7 +360,7 @@ class GroupAccount {
       for (const auto& option : options) offered = offered || option == text;
       if (!offered) reason = "the option " + Quoted(text) + " is gone; ";
     }
-    return reason + (nowHeld == nullptr ? "now not set" : "now " + ShownValue(*nowHeld));
+    return reason + "now not set";
   }
 
   // Something the second project has that the first did not: a change, not a loss.
