@@ -45,7 +45,7 @@ struct Workplace {
 // The run of the command as the person does it, up to the alert's Enter.
 void RunTheImport(PseudoTerminal& terminal, const std::string& config) {
   ASSERT_TRUE(terminal.WaitFor(kMenuLine)) << terminal.Unread();
-  ASSERT_TRUE(terminal.WaitFor("Choose 1-"));
+  ASSERT_TRUE(terminal.WaitFor("Choose 1, "));
   terminal.Type("1");
   ASSERT_TRUE(terminal.WaitFor("Files of type: IFC+SG Config file (*.xml)")) << terminal.Unread();
   ASSERT_TRUE(terminal.WaitFor("Path: "));
@@ -78,30 +78,30 @@ TEST(InteractiveSession, ImportUndoRedoImportAgainSaveAndQuit) {
                                        "Import Properties and Classifications", "Delete Property Groups"};
   for (const auto& step : steps) {
     ASSERT_TRUE(terminal.WaitFor("(unsaved changes)\n")) << terminal.Unread();
-    ASSERT_TRUE(terminal.WaitFor("2) Undo \"" + step + "\"")) << terminal.Unread();
-    terminal.Type("2");
+    ASSERT_TRUE(terminal.WaitFor("u) Undo \"" + step + "\"")) << terminal.Unread();
+    terminal.Type("u");
     ASSERT_TRUE(terminal.WaitFor("Undone: " + step)) << terminal.Unread();
   }
   // All undone: the project is the one on disk again, and the last undone step can be redone.
   ASSERT_TRUE(terminal.WaitFor("project.json: 8 property groups, 52 definitions, 16 elements\n  " + kMenuLine +
-                               "\n  2) Redo \"Delete Property Groups\"\n  3) List the project"))
+                               "\n  r) Redo \"Delete Property Groups\" (4 steps)\n  l) List the project"))
       << terminal.Unread();
-  terminal.Type("2");
+  terminal.Type("r");
   ASSERT_TRUE(terminal.WaitFor("Redone: Delete Property Groups")) << terminal.Unread();
   ASSERT_TRUE(
-      terminal.WaitFor("2) Undo \"Delete Property Groups\"\n  3) Redo \"Import Properties and Classifications\""))
+      terminal.WaitFor("u) Undo \"Delete Property Groups\"\n  r) Redo \"Import Properties and Classifications\" (3 steps)"))
       << terminal.Unread();
-  terminal.Type("2");
+  terminal.Type("U");  // keys are not case-sensitive
   ASSERT_TRUE(terminal.WaitFor("Undone: Delete Property Groups"));
 
   RunTheImport(terminal, ExampleConfig());
   // A new command ends what could be redone.
-  ASSERT_TRUE(terminal.WaitFor("2) Undo \"Import Property Values\"\n  3) List the project")) << terminal.Unread();
-  ASSERT_TRUE(terminal.WaitFor("5) Save\n  6) Save as...\n  7) Quit\nChoose 1-7: "));
-  terminal.Type("5");
+  ASSERT_TRUE(terminal.WaitFor("u) Undo \"Import Property Values\" (4 steps)\n  l) List the project")) << terminal.Unread();
+  ASSERT_TRUE(terminal.WaitFor("s) Save\n  a) Save as...\n  q) Quit\nChoose 1, u, l, p, s, a or q: "));
+  terminal.Type("s");
   ASSERT_TRUE(terminal.WaitFor("Saved project.json")) << terminal.Unread();
-  ASSERT_TRUE(terminal.WaitFor("Choose 1-7: "));
-  terminal.Type("7");  // nothing unsaved: no question
+  ASSERT_TRUE(terminal.WaitFor("Choose 1, u, l, p, s, a or q: "));
+  terminal.Type("q");  // nothing unsaved: no question
   EXPECT_EQ(terminal.ExitStatus(), 0) << terminal.Unread();
   EXPECT_NE(terminal.Unread().find("Session Report:"), std::string::npos);
 
@@ -114,14 +114,14 @@ TEST(InteractiveSession, QuitAsksAboutUnsavedChangesAndEndOfInputLeavesTheFileAs
   const std::string before = ReadFile(place.project);
   PseudoTerminal terminal(ForvanePath(), place.Arguments(), place.folder.File(""));
   RunTheImport(terminal, ExampleConfig());
-  ASSERT_TRUE(terminal.WaitFor("7) Quit\nChoose 1-7: ")) << terminal.Unread();
-  terminal.Type("7");
+  ASSERT_TRUE(terminal.WaitFor("q) Quit\nChoose 1, u, l, p, s, a or q: ")) << terminal.Unread();
+  terminal.Type("q");
   ASSERT_TRUE(terminal.WaitFor("The project has unsaved changes. Save them before quitting?")) << terminal.Unread();
   terminal.Type("");  // Enter: back to the menu
-  ASSERT_TRUE(terminal.WaitFor("Choose 1-7: ")) << terminal.Unread();
+  ASSERT_TRUE(terminal.WaitFor("Choose 1, u, l, p, s, a or q: ")) << terminal.Unread();
   terminal.Type("12");
-  ASSERT_TRUE(terminal.WaitFor("\"12\" is not on the menu: type a number from 1 to 7.")) << terminal.Unread();
-  ASSERT_TRUE(terminal.WaitFor("Choose 1-7: "));
+  ASSERT_TRUE(terminal.WaitFor("\"12\" is not on the menu: type one of 1, u, l, p, s, a or q.")) << terminal.Unread();
+  ASSERT_TRUE(terminal.WaitFor("Choose 1, u, l, p, s, a or q: "));
   terminal.EndInput();
   ASSERT_TRUE(terminal.WaitFor("End of input: quitting without saving. The changes since the last save are lost"))
       << terminal.Unread();
@@ -133,7 +133,7 @@ TEST(InteractiveSession, FileDialogReasksForWhatTheDialogRefusesAndAnEmptyLineCa
   Workplace place;
   std::filesystem::create_directory(place.folder.File("configs.xml"));
   PseudoTerminal terminal(ForvanePath(), place.Arguments({"--interactive"}), place.folder.File(""));
-  ASSERT_TRUE(terminal.WaitFor("Choose 1-6: ")) << terminal.Unread();
+  ASSERT_TRUE(terminal.WaitFor("Choose 1, l, p, s, a or q: ")) << terminal.Unread();
   terminal.Type("1");
   ASSERT_TRUE(terminal.WaitFor("Path: ")) << terminal.Unread();
   terminal.Type("missing.xml");
@@ -152,8 +152,8 @@ TEST(InteractiveSession, FileDialogReasksForWhatTheDialogRefusesAndAnEmptyLineCa
   ASSERT_TRUE(terminal.WaitFor("Press Enter to continue. "));
   terminal.Type("");
   // What the cancelled run left behind can be undone.
-  ASSERT_TRUE(terminal.WaitFor("2) Undo \"Delete Property Groups\"")) << terminal.Unread();
-  terminal.Type("2");
+  ASSERT_TRUE(terminal.WaitFor("u) Undo \"Delete Property Groups\"")) << terminal.Unread();
+  terminal.Type("u");
   ASSERT_TRUE(terminal.WaitFor("project.json: 8 property groups, 52 definitions, 16 elements\n")) << terminal.Unread();
   terminal.EndInput();
   ASSERT_TRUE(terminal.WaitFor("End of input: quitting.\n")) << terminal.Unread();
@@ -195,7 +195,7 @@ TEST(InteractiveMode, IsChosenOnATerminalOrByTheFlagAndRefusedBesideScriptedOpti
   EXPECT_THAT(scripted.out, ::testing::EndsWith("Session Report:\n(empty)\n"));
   EXPECT_EQ(scripted.out.find(kMenuLine), std::string::npos) << scripted.out;
 
-  const Outcome forced = RunWithInput({project, "--interactive", "--special-folder", place.folder.File("data")}, "6\n");
+  const Outcome forced = RunWithInput({project, "--interactive", "--special-folder", place.folder.File("data")}, "q\n");
   EXPECT_EQ(forced.status, 0);
   EXPECT_NE(forced.out.find(kMenuLine), std::string::npos) << forced.out;
 
@@ -210,12 +210,12 @@ TEST(InteractiveMode, IsChosenOnATerminalOrByTheFlagAndRefusedBesideScriptedOpti
 TEST(InteractiveMode, SaveAsAddsTheExtensionAsksBeforeReplacingAndSaysWhyASaveFailed) {
   Workplace place;
   const std::string copy = place.folder.File("copy");
-  const std::string input = "5\n" + copy + "\n" +                      // saved as copy.json
-                            "5\n" + copy + ".json\nn\n" +              // exists: not replaced
-                            "5\n" + place.folder.File("") + "\n" +     // a folder
-                            "5\n" + place.folder.File("none/x.json") + "\n" +  // no such folder
-                            "5\n\n" +                                  // cancelled
-                            "6\n";
+  const std::string input = "a\n" + copy + "\n" +                      // saved as copy.json
+                            "a\n" + copy + ".json\nn\n" +              // exists: not replaced
+                            "a\n" + place.folder.File("") + "\n" +     // a folder
+                            "a\n" + place.folder.File("none/x.json") + "\n" +  // no such folder
+                            "a\n\n" +                                  // cancelled
+                            "q\n";
   const Outcome run = RunWithInput({place.project, "--interactive", "--special-folder", place.folder.File("data")},
                                    input);
   EXPECT_EQ(run.status, 0);

@@ -1,6 +1,6 @@
 #include "Interactive.hpp"
 
-#include <charconv>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <ostream>
@@ -41,18 +41,22 @@ class Session {
     while (!quit_) {
       const std::vector<Choice> choices = Choices();
       ShowMenu(choices);
-      const auto answer = terminal_.Ask("Choose 1-" + std::to_string(choices.size()) + ": ");
+      const auto answer = terminal_.Ask("Choose " + KeyList(choices) + ": ");
       if (!answer) {
         QuitAtEndOfInput();
         break;
       }
-      if (const auto picked = Pick(*answer, choices.size())) choices[*picked].act();
+      if (const Choice* picked = Pick(*answer, choices)) picked->act();
     }
     return ExitDone;
   }
 
  private:
+  // The add-ons' menu items are numbered; the host's own commands keep one
+  // letter each, so that a command's key does not move when Undo or Redo
+  // comes and goes.
   struct Choice {
+    std::string key;
     std::string label;
     std::function<void()> act;
   };
@@ -66,19 +70,31 @@ class Session {
       for (const auto& item : menu.items) {
         const std::string path = menu.title + "/" + item.text;
         const std::string label = MenuItemLabel(menu, item);
-        choices.push_back({label, [this, path, label] { RunMenuItem(path, label); }});
+        choices.push_back({std::to_string(choices.size() + 1), label, [this, path, label] { RunMenuItem(path, label); }});
       }
     }
     if (const auto undo = host_.UndoStepNames(); !undo.empty())
-      choices.push_back({"Undo \"" + undo.back() + "\"", [this] { UndoStep(); }});
+      choices.push_back({"u", "Undo \"" + undo.back() + "\"" + StepsLeft(undo.size()), [this] { UndoStep(); }});
     if (const auto redo = host_.RedoStepNames(); !redo.empty())
-      choices.push_back({"Redo \"" + redo.back() + "\"", [this] { RedoStep(); }});
-    choices.push_back({"List the project", [this] { ListProject(host_.project(), out_); }});
-    choices.push_back({"Session Report", [this] { ShowSessionReport(); }});
-    choices.push_back({"Save", [this] { SaveTo(file_); }});
-    choices.push_back({"Save as...", [this] { SaveAs(); }});
-    choices.push_back({"Quit", [this] { Quit(); }});
+      choices.push_back({"r", "Redo \"" + redo.back() + "\"" + StepsLeft(redo.size()), [this] { RedoStep(); }});
+    choices.push_back({"l", "List the project", [this] { ListProject(host_.project(), out_); }});
+    choices.push_back({"p", "Session Report", [this] { ShowSessionReport(); }});
+    choices.push_back({"s", "Save", [this] { SaveTo(file_); }});
+    choices.push_back({"a", "Save as...", [this] { SaveAs(); }});
+    choices.push_back({"q", "Quit", [this] { Quit(); }});
     return choices;
+  }
+
+  // A run of the command makes several undo steps; the user sees how many are left.
+  static std::string StepsLeft(std::size_t steps) {
+    return steps == 1 ? std::string() : " (" + std::to_string(steps) + " steps)";
+  }
+
+  static std::string KeyList(const std::vector<Choice>& choices) {
+    std::string keys;
+    for (std::size_t i = 0; i < choices.size(); ++i)
+      keys += (i == 0 ? "" : i + 1 == choices.size() ? " or " : ", ") + choices[i].key;
+    return keys;
   }
 
   void ShowWelcome() {
@@ -86,22 +102,22 @@ class Session {
          << "Project: " << file_ << " (" << ProjectSize(host_.project()) << ")\n";
     if (host_.addOns().empty()) out_ << "No add-on is loaded: the menu has only the host's own commands.\n";
     for (const auto& addOn : host_.addOns()) out_ << "Add-on: " << addOn.name << "\n";
-    out_ << "Type the number of a command and press Enter. Ctrl-D quits without saving.\n";
+    out_ << "Type the number or letter of a command and press Enter. Ctrl-D quits without saving.\n";
   }
 
   void ShowMenu(const std::vector<Choice>& choices) {
     out_ << "\n" << file_ << ": " << ProjectSize(host_.project()) << (Unsaved() ? " (unsaved changes)" : "") << "\n";
-    for (std::size_t i = 0; i < choices.size(); ++i) out_ << "  " << (i + 1) << ") " << choices[i].label << "\n";
+    for (const auto& choice : choices) out_ << "  " << choice.key << ") " << choice.label << "\n";
   }
 
-  std::optional<std::size_t> Pick(const std::string& answer, std::size_t count) {
-    const std::string text = Trimmed(answer);
-    if (text.empty()) return std::nullopt;
-    std::size_t number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error == std::errc() && end == text.data() + text.size() && number >= 1 && number <= count) return number - 1;
-    out_ << "\"" << text << "\" is not on the menu: type a number from 1 to " << count << ".\n";
-    return std::nullopt;
+  const Choice* Pick(const std::string& answer, const std::vector<Choice>& choices) {
+    std::string text = Trimmed(answer);
+    if (text.empty()) return nullptr;
+    for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const auto& choice : choices)
+      if (choice.key == text) return &choice;
+    out_ << "\"" << Trimmed(answer) << "\" is not on the menu: type one of " << KeyList(choices) << ".\n";
+    return nullptr;
   }
 
   void RunMenuItem(const std::string& menuSlashItem, const std::string& label) {
