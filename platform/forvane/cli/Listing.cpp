@@ -59,18 +59,6 @@ void ListItems(const std::vector<fvhost::ClassificationItem>& items, int depth, 
   }
 }
 
-std::string OptionText(const fvhost::Definition& definition, const fvhost::Option& option) {
-  fvhost::Value key;
-  key.type = API_VariantGuid;
-  key.guid = option.key;
-  fvhost::PropertyValue chosen;
-  if (definition.collectionType == API_MultipleChoiceCollection)
-    chosen.list.push_back(key);
-  else
-    chosen.single = key;
-  return fvhost::ValueDisplayText(definition, chosen);
-}
-
 void ListDefault(const fvhost::Definition& definition, std::ostream& out) {
   if (definition.hasExpression) {
     out << "; expressions ";
@@ -122,6 +110,18 @@ void ListElement(const fvhost::Project& project, const fvhost::Element& element,
 }
 
 }  // namespace
+
+std::string OptionText(const fvhost::Definition& definition, const fvhost::Option& option) {
+  fvhost::Value key;
+  key.type = API_VariantGuid;
+  key.guid = option.key;
+  fvhost::PropertyValue chosen;
+  if (definition.collectionType == API_MultipleChoiceCollection)
+    chosen.list.push_back(key);
+  else
+    chosen.single = key;
+  return fvhost::ValueDisplayText(definition, chosen);
+}
 
 std::string DefinitionText(const fvhost::Definition& definition) {
   std::ostringstream text;

@@ -18,6 +18,9 @@ void ListProject(const fvhost::Project& project, std::ostream& out);
 // collection, definition type, options, default or expressions, availability.
 std::string DefinitionText(const fvhost::Definition& definition);
 
+// An option of a choice definition as the host shows it.
+std::string OptionText(const fvhost::Definition& definition, const fvhost::Option& option);
+
 // The name of the group with that guid, or "?".
 std::string GroupName(const fvhost::Project& project, const fvhost::Guid& group);
 

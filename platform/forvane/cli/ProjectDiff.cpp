@@ -124,17 +124,7 @@ bool HasChosenDefault(const Definition& definition) {
 
 std::vector<std::string> OptionTexts(const Definition& definition) {
   std::vector<std::string> texts;
-  for (const auto& option : definition.options) {
-    fvhost::Value key;
-    key.type = API_VariantGuid;
-    key.guid = option.key;
-    PropertyValue chosen;
-    if (definition.collectionType == API_MultipleChoiceCollection)
-      chosen.list.push_back(key);
-    else
-      chosen.single = key;
-    texts.push_back(fvhost::ValueDisplayText(definition, chosen));
-  }
+  for (const auto& option : definition.options) texts.push_back(OptionText(definition, option));
   return texts;
 }
 
