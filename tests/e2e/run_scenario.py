@@ -121,8 +121,9 @@ def main():
 
     transcript = os.path.join(tmp, "transcript.jsonl")
     report_file = os.path.join(tmp, "report.txt")
-    command = [forvane, project, "--transcript", transcript, "--report", report_file,
-               "--special-folder", os.path.join(tmp, "data")] + args
+    command = [forvane, project, "--transcript", transcript, "--report", report_file] + args
+    if "--special-folder" not in args:
+        command += ["--special-folder", os.path.join(tmp, "data")]
     result = subprocess.run(command, capture_output=True, text=True, timeout=300)
     output = result.stdout + result.stderr
     if result.returncode != expected_exit:
