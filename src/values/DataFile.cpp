@@ -1,5 +1,8 @@
 #include "values/DataFile.hpp"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <string>
 
 #include "Forvane/Records.hpp"
@@ -44,17 +47,129 @@ bool IsWord(const UniString& text, const char* word) noexcept {
   return i == text.GetLength();
 }
 
-void SetRowKey(UniString& key, const UniString& groupName, const UniString& propertyName) {
-  key.Delete(0, key.GetLength());
-  key.Append(groupName);
-  key.Append(u':');
-  key.Append(propertyName);
+bool IsAscii(std::string_view bytes) noexcept {
+  for (const char byte : bytes)
+    if (static_cast<unsigned char>(byte) >= 0x80) return false;
+  return true;
+}
+
+bool IsAsciiText(const UniString& text, std::string_view bytes) noexcept {
+  if (text.GetLength() != bytes.size()) return false;
+  for (Corbane::UIndex i = 0; i < text.GetLength(); ++i) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    if (byte >= 0x80 || text[i] != byte) return false;
+  }
+  return true;
 }
 
 UniString RowKey(const UniString& groupName, const UniString& propertyName) {
   UniString key;
-  SetRowKey(key, groupName, propertyName);
+  for (Corbane::UIndex i = 0; i < groupName.GetLength(); ++i) {
+    if (groupName[i] == u':' || groupName[i] == u'\\') key.Append(u'\\');
+    key.Append(groupName[i]);
+  }
+  key.Append(u':');
+  key.Append(propertyName);
   return key;
+}
+
+namespace {
+
+enum class Escape { GroupName, None };
+
+bool IsHighSurrogate(Corbane::UInt32 unit) noexcept { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(Corbane::UInt32 unit) noexcept { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+bool NeedsEscape(char c, Escape escape) noexcept { return escape == Escape::GroupName && (c == ':' || c == '\\'); }
+
+void AppendKeyByte(Bytes& key, Corbane::UInt32 byte) { key.push_back(static_cast<char>(byte)); }
+
+void AppendKeyAscii(Bytes& key, char c, Escape escape) {
+  if (NeedsEscape(c, escape)) key.push_back('\\');
+  key.push_back(c);
+}
+
+// The common case in one pass: a name of plain ASCII with nothing to escape,
+// one byte per unit. False, with nothing appended, for any other name.
+bool AppendPlainAscii(Bytes& key, const Corbane::UniChar* units, Corbane::UIndex length, Escape escape) {
+  const std::size_t start = key.size();
+  key.resize(start + length);
+  char* out = key.data() + start;
+  for (Corbane::UIndex i = 0; i < length; ++i) {
+    if (units[i] >= 0x80 || NeedsEscape(static_cast<char>(units[i]), escape)) {
+      key.resize(start);
+      return false;
+    }
+    out[i] = static_cast<char>(units[i]);
+  }
+  return true;
+}
+
+// UTF-8, the default character code, unit by unit; a lone surrogate as 0xFF
+// and its two bytes, which no UTF-8 text holds.
+void AppendKeyName(Bytes& key, const UniString& name, Escape escape) {
+  const Corbane::UIndex length = name.GetLength();
+  if (AppendPlainAscii(key, name.GetData(), length, escape)) return;
+  for (Corbane::UIndex i = 0; i < length; ++i) {
+    Corbane::UInt32 c = name[i];
+    if (c < 0x80) {
+      AppendKeyAscii(key, static_cast<char>(c), escape);
+    } else if (c < 0x800) {
+      AppendKeyByte(key, 0xC0 | (c >> 6));
+      AppendKeyByte(key, 0x80 | (c & 0x3F));
+    } else if (IsHighSurrogate(c) && i + 1 < length && IsLowSurrogate(name[i + 1])) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (name[++i] - 0xDC00u);
+      AppendKeyByte(key, 0xF0 | (c >> 18));
+      AppendKeyByte(key, 0x80 | ((c >> 12) & 0x3F));
+      AppendKeyByte(key, 0x80 | ((c >> 6) & 0x3F));
+      AppendKeyByte(key, 0x80 | (c & 0x3F));
+    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+      AppendKeyByte(key, 0xFF);
+      AppendKeyByte(key, c >> 8);
+      AppendKeyByte(key, c & 0xFF);
+    } else {
+      AppendKeyByte(key, 0xE0 | (c >> 12));
+      AppendKeyByte(key, 0x80 | ((c >> 6) & 0x3F));
+      AppendKeyByte(key, 0x80 | (c & 0x3F));
+    }
+  }
+}
+
+// Plain ASCII, as nearly every name is, is its own key text; anything else is
+// read as text first, so that bytes the text reading replaces key as it does.
+void AppendKeyName(Bytes& key, std::string_view name, Escape escape) {
+  if (!IsAscii(name)) {
+    AppendKeyName(key, UniString(name.data(), static_cast<Corbane::UIndex>(name.size()), Corbane::CC_Default), escape);
+    return;
+  }
+  if (std::none_of(name.begin(), name.end(), [escape](char c) { return NeedsEscape(c, escape); })) {
+    key.append(name);
+    return;
+  }
+  for (const char c : name) AppendKeyAscii(key, c, escape);
+}
+
+template <class Name>
+void BuildRowKey(Bytes& key, const Name& groupName, const Name& propertyName) {
+  key.clear();
+  AppendKeyName(key, groupName, Escape::GroupName);
+  key.push_back(':');
+  AppendKeyName(key, propertyName, Escape::None);
+}
+
+}  // namespace
+
+void SetRowKey(Bytes& key, std::string_view groupName, std::string_view propertyName) {
+  BuildRowKey(key, groupName, propertyName);
+}
+
+void SetRowKey(Bytes& key, const UniString& groupName, const UniString& propertyName) {
+  BuildRowKey(key, groupName, propertyName);
+}
+
+void SetRowKey(Bytes& key, const UniString& rowKey) {
+  key.clear();
+  AppendKeyName(key, rowKey, Escape::None);
 }
 
 Corbane::CStr Narrow(const UniString& text) { return text.ToCStr(0, Corbane::MaxUIndex, Corbane::CC_Default, 0); }
@@ -130,20 +245,12 @@ UniString DataFileReader::FieldText(Corbane::UIndex i) const {
   return UniString(fields_[i].data(), static_cast<Corbane::UIndex>(fields_[i].size()), Corbane::CC_Default);
 }
 
-int DataFileReader::PeekByte() {
-  if (position_ == filled_) {
-    if (file_ == nullptr) return EOF;
-    filled_ = std::fread(buffer_, 1, sizeof buffer_, file_);
-    position_ = 0;
-    if (filled_ == 0) return EOF;
-  }
-  return static_cast<unsigned char>(buffer_[position_]);
-}
-
-int DataFileReader::NextByte() {
-  const int c = PeekByte();
-  if (c != EOF) ++position_;
-  return c;
+bool DataFileReader::Fill() {
+  if (position_ < filled_) return true;
+  if (file_ == nullptr) return false;
+  filled_ = std::fread(buffer_, 1, sizeof buffer_, file_);
+  position_ = 0;
+  return filled_ > 0;
 }
 
 Bytes& DataFileReader::NewField() {
@@ -153,39 +260,100 @@ Bytes& DataFileReader::NewField() {
   return field;
 }
 
+// Inside quotes up to the closing quote, a doubled quote read as one; the
+// position is then just after the closing quote. False at the end of the file.
+bool DataFileReader::ReadQuoted(Bytes& field) {
+  while (Fill()) {
+    const char* begin = buffer_ + position_;
+    const char* quote = static_cast<const char*>(std::memchr(begin, '"', filled_ - position_));
+    if (quote == nullptr) {
+      field.append(begin, filled_ - position_);
+      position_ = filled_;
+      continue;
+    }
+    field.append(begin, static_cast<std::size_t>(quote - begin));
+    position_ += static_cast<std::size_t>(quote - begin) + 1;
+    if (!Fill() || buffer_[position_] != '"') return true;
+    field.push_back('"');
+    ++position_;
+  }
+  return false;
+}
+
+namespace {
+
+bool EndsPlainRun(char byte) noexcept {
+  static constexpr auto stops = [] {
+    std::array<bool, 256> table{};
+    table[static_cast<unsigned char>(',')] = table[static_cast<unsigned char>('\n')] =
+        table[static_cast<unsigned char>('\r')] = true;
+    return table;
+  }();
+  return stops[static_cast<unsigned char>(byte)];
+}
+
+}  // namespace
+
+// Unquoted text up to the comma or line end that ends the field, which is
+// taken too; a CR not followed by an LF is text. Says what ended the field.
+DataFileReader::FieldEnd DataFileReader::ReadPlain(Bytes& field) {
+  while (Fill()) {
+    const char* begin = buffer_ + position_;
+    const char* end = buffer_ + filled_;
+    const char* stop = begin;
+    while (stop != end && !EndsPlainRun(*stop)) ++stop;
+    field.append(begin, static_cast<std::size_t>(stop - begin));
+    position_ += static_cast<std::size_t>(stop - begin);
+    if (stop == end) continue;
+    ++position_;
+    if (*stop == ',') return FieldEnd::Comma;
+    if (*stop == '\n') return FieldEnd::RecordEnd;
+    if (Fill() && buffer_[position_] == '\n') {
+      ++position_;
+      return FieldEnd::RecordEnd;
+    }
+    field.push_back('\r');
+  }
+  return FieldEnd::RecordEnd;
+}
+
+// A record that lies whole in the buffer and holds no quote and no CR, as
+// nearly every record does, is its text between commas.
+bool DataFileReader::TakePlainRecord() {
+  const char* begin = buffer_ + position_;
+  const auto* end = static_cast<const char*>(std::memchr(begin, '\n', filled_ - position_));
+  if (end == nullptr) return false;
+  const auto length = static_cast<std::size_t>(end - begin);
+  if (std::memchr(begin, '"', length) != nullptr || std::memchr(begin, '\r', length) != nullptr) return false;
+  for (const char* field = begin;;) {
+    const auto* comma = static_cast<const char*>(std::memchr(field, ',', static_cast<std::size_t>(end - field)));
+    NewField().assign(field, comma != nullptr ? comma : end);
+    if (comma == nullptr) break;
+    field = comma + 1;
+  }
+  position_ += length + 1;
+  return true;
+}
+
 // RFC 4180 records. Lenient where the writer is strict: a CR before the LF
 // that ends a record is dropped, text after a closing quote is kept, and an
 // unterminated quoted field at the end of the file keeps what it holds.
 bool DataFileReader::Next() {
   count_ = 0;
-  int c = NextByte();
-  if (c == EOF) return false;
-  Bytes* field = &NewField();
-  bool quoted = false;
-  for (; c != EOF; c = NextByte()) {
-    if (quoted) {
-      if (c != '"') {
-        field->push_back(static_cast<char>(c));
-      } else if (PeekByte() == '"') {
-        field->push_back('"');
-        NextByte();
-      } else {
-        quoted = false;
-      }
-    } else if (c == '"' && field->empty()) {
-      quoted = true;
-    } else if (c == ',') {
-      field = &NewField();
-    } else if (c == '\n') {
-      break;
-    } else if (c == '\r' && PeekByte() == '\n') {
-      NextByte();
-      break;
-    } else {
-      field->push_back(static_cast<char>(c));
+  if (!Fill()) return false;
+  if (TakePlainRecord()) return true;
+  for (;;) {
+    Bytes& field = NewField();
+    if (buffer_[position_] == '"') {
+      ++position_;
+      if (!ReadQuoted(field)) return true;
+    }
+    if (ReadPlain(field) == FieldEnd::RecordEnd) return true;
+    if (!Fill()) {
+      NewField();  // a comma at the very end of the file still ends a field
+      return true;
     }
   }
-  return true;
 }
 
 }  // namespace quarnel

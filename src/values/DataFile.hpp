@@ -40,16 +40,33 @@ inline constexpr const char* singleChoiceWord = "SingleValueFromCollection";
 // Exact comparison of a text with a word of plain ASCII, without a conversion.
 bool IsWord(const UniString& text, const char* word) noexcept;
 
-// The key that finds a record's property again after the re-import:
-// group name + ":" + property name. SetRowKey reuses the key's storage.
-UniString RowKey(const UniString& groupName, const UniString& propertyName);
-void SetRowKey(UniString& key, const UniString& groupName, const UniString& propertyName);
-
-inline constexpr Corbane::UIndex valueRowFieldCount = 7;
-
 // 8-bit text as the file holds it (the default character code).
 using Bytes = std::basic_string<char, std::char_traits<char>, Corbane::Allocator<char>>;
 Corbane::CStr Narrow(const UniString& text);
+bool IsAscii(std::string_view bytes) noexcept;
+// Whether `text` is `bytes` of plain ASCII, one code unit per byte.
+bool IsAsciiText(const UniString& text, std::string_view bytes) noexcept;
+
+// The key that finds a record's property again after the re-import: group
+// name + ":" + property name, with a backslash written before each ":" and
+// each backslash of the group name, so that the first bare ":" ends the group
+// name and two different pairs of names never share a key. Names without
+// either character give plain group + ":" + property.
+UniString RowKey(const UniString& groupName, const UniString& propertyName);
+
+// The same key in the 8-bit form in which the import compares it, made from a
+// record's names as the file holds them or from a definition's names as the
+// host gives them; both sides build it with one function. A name is written
+// in the default character code as its text reads, so bytes that are not
+// plain ASCII are read as text first. A lone surrogate of a host name, which
+// no text read from the file holds, becomes the byte 0xFF and the unit's two
+// bytes, so that it matches only itself. `key` keeps its storage.
+void SetRowKey(Bytes& key, std::string_view groupName, std::string_view propertyName);
+void SetRowKey(Bytes& key, const UniString& groupName, const UniString& propertyName);
+// A whole key made by RowKey, in that 8-bit form.
+void SetRowKey(Bytes& key, const UniString& rowKey);
+
+inline constexpr Corbane::UIndex valueRowFieldCount = 7;
 
 // Appends one field in its CSV form: in double quotes, inner quotes doubled,
 // when it holds a comma, a double quote, a CR or an LF. All four are ASCII, so
@@ -80,7 +97,9 @@ class DataFileWriter {
 };
 
 // Reads the file record by record; a quoted field may span lines. The fields
-// of the last record read stay valid until the next one is read.
+// of the last record read stay valid until the next one is read. Runs of
+// plain bytes are found in the buffer and appended whole, since the file
+// holds one record per element property of the whole project.
 class DataFileReader {
  public:
   DataFileReader() = default;
@@ -97,9 +116,14 @@ class DataFileReader {
   void Close() noexcept;
 
  private:
-  int NextByte();  // EOF at the end
-  int PeekByte();
+  enum class FieldEnd { Comma, RecordEnd };
+
+  // Makes sure an unread byte is in the buffer; false at the end of the file.
+  bool Fill();
   Bytes& NewField();
+  bool TakePlainRecord();
+  bool ReadQuoted(Bytes& field);
+  FieldEnd ReadPlain(Bytes& field);
 
   std::FILE* file_ = nullptr;
   char buffer_[16384] = {};

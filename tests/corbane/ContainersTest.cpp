@@ -128,4 +128,63 @@ TEST_F(HashTableStorage, ClearGivesEveryBlockBack) {
   EXPECT_EQ(Stats().liveBytes, 0);
 }
 
+// A table emptied with RemoveAllKeepingStorage behaves as a fresh one, and
+// refilling it with keys and values no longer than before allocates nothing.
+TEST_F(HashTableStorage, RefillingAfterRemoveAllKeepingStorageReusesEveryBlock) {
+  Array<UniString> keys;
+  for (int i = 0; i < 40; ++i) keys.Push(UniString::Printf("key %02d", i));
+  const UniString first("first"), again("again"), second("second"), shorter("short");
+  auto fillFour = [](const UniString& text) {
+    return [&text](Array<UniString>& entry) {
+      while (entry.GetSize() < 4) entry.PushNew();
+      for (UniString& field : entry) field = text;
+    };
+  };
+  HashTable<UniString, Array<UniString>> rows;
+  for (const UniString& key : keys) ASSERT_TRUE(rows.AddFilled(key, fillFour(first)));
+
+  rows.RemoveAllKeepingStorage();
+  EXPECT_TRUE(rows.IsEmpty());
+  EXPECT_EQ(rows.GetPtr(keys[1]), nullptr);
+  EXPECT_TRUE(rows.AddFilled(keys[7], fillFour(again)));
+  EXPECT_FALSE(rows.AddFilled(keys[7], fillFour(second)));  // the first value of a key stays
+  EXPECT_TRUE(rows.Add(keys[8], Array<UniString>{"x"}));
+  EXPECT_EQ(rows.GetSize(), 2u);
+  EXPECT_EQ(rows.Get(keys[7]), (Array<UniString>{"again", "again", "again", "again"}));
+  EXPECT_EQ(rows.Get(keys[8]), (Array<UniString>{"x"}));
+  EXPECT_FALSE(rows.ContainsKey(keys[9]));
+
+  auto refill = [&] {
+    rows.RemoveAllKeepingStorage();
+    for (const UniString& key : keys) ASSERT_TRUE(rows.AddFilled(key, fillFour(shorter)));
+    ASSERT_EQ(rows.GetSize(), 40u);
+  };
+  refill();  // the pair that took a one-text value grows back to four texts
+  const std::int64_t before = Stats().totalBlocks;
+  refill();
+  refill();
+  EXPECT_EQ(Stats().totalBlocks, before);
+  EXPECT_EQ(rows.Get(keys[39]), (Array<UniString>{"short", "short", "short", "short"}));
+}
+
+TEST_F(HashTableStorage, KeptPairsAreGivenBackByClearMoveAndTheTablesEnd) {
+  {
+    HashTable<UniString, UniString> table;
+    for (int i = 0; i < 20; ++i) table.Add(UniString::Printf("key %d", i), "value");
+    table.RemoveAllKeepingStorage();
+    EXPECT_GT(Stats().liveBlocks, 20);
+    HashTable<UniString, UniString> moved(std::move(table));
+    moved.Add("one", "two");
+    EXPECT_EQ(moved.GetSize(), 1u);
+    table = std::move(moved);
+    table.RemoveAllKeepingStorage();
+  }
+  EXPECT_EQ(Stats().liveBlocks, 0);
+  HashTable<UniString, UniString> cleared;
+  cleared.Add("a", "b");
+  cleared.RemoveAllKeepingStorage();
+  cleared.Clear();
+  EXPECT_EQ(Stats().liveBlocks, 0);
+}
+
 }  // namespace

@@ -101,6 +101,72 @@ TEST(DataFileForm, ReaderAcceptsWhatOtherHandsMayLeave) {
   EXPECT_THAT(ReadAll(folder.DataFile()), testing::ElementsAre(R{"last", "record", "without", "line", "end"}));
 }
 
+// The reader takes the file in blocks: records, quotes, doubled quotes and
+// CR LF pairs that straddle a block's end read as any other.
+TEST(DataFileForm, RecordsReadTheSameWhereverTheyFallInTheReadersBlocks) {
+  ScratchFolder folder;
+  std::string text;
+  std::vector<Record> expected;
+  for (int i = 0; i < 3000; ++i) {
+    const std::string plain(static_cast<std::size_t>(i % 23), static_cast<char>('a' + i % 26));
+    Record record{std::to_string(i), plain, "Pset_" + std::to_string(i * 7)};
+    text += record[0] + "," + record[1] + "," + record[2];
+    if (i % 5 == 0) {
+      record.push_back("q\"" + plain + "\n,");
+      text += ",\"q\"\"" + plain + "\n,\"";
+    }
+    text += i % 3 == 0 ? "\r\n" : "\n";
+    expected.push_back(record);
+  }
+  WriteText(folder.DataFile(), text);
+  const auto records = ReadAll(folder.DataFile());
+  ASSERT_EQ(records.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(records[i], expected[i]) << "record " << i;
+}
+
+// Keys of different pairs of names never meet, and a record's names key as
+// the host's names do: by their text, whatever bytes the file held.
+TEST(RowKeys, DifferentPairsOfNamesNeverShareAKey) {
+  using quarnel::RowKey;
+  EXPECT_EQ(RowKey("Pset_WallCommon", "FireRating"), UniString("Pset_WallCommon:FireRating"));
+  EXPECT_EQ(RowKey("Pset_A:B", "C"), UniString("Pset_A\\:B:C"));
+  EXPECT_EQ(RowKey("Pset_A", "B:C"), UniString("Pset_A:B:C"));
+  EXPECT_EQ(RowKey("Pset_A\\", ":C"), UniString("Pset_A\\\\::C"));
+  EXPECT_NE(RowKey("Pset_A:", "C"), RowKey("Pset_A\\", ":C"));
+}
+
+TEST(RowKeys, FileBytesAndHostNamesGiveOneKeyForOneText) {
+  auto fromFile = [](std::string_view group, std::string_view property) {
+    quarnel::Bytes key;
+    quarnel::SetRowKey(key, group, property);
+    return std::string(key.data(), key.size());
+  };
+  auto fromHost = [](const UniString& group, const UniString& property) {
+    quarnel::Bytes key;
+    quarnel::SetRowKey(key, group, property);
+    return std::string(key.data(), key.size());
+  };
+  auto fromRowKey = [](const UniString& group, const UniString& property) {
+    quarnel::Bytes key;
+    quarnel::SetRowKey(key, quarnel::RowKey(group, property));
+    return std::string(key.data(), key.size());
+  };
+  for (const auto& [group, property] : std::vector<std::pair<std::string, std::string>>{
+           {"Pset_WallCommon", "FireRating"}, {"Pset_A:B\\", "C:\\"}, {"Pset_Übersicht", "Größe ∅ 😀"}, {"Pset_", ""}}) {
+    const UniString g(group.c_str()), p(property.c_str());
+    EXPECT_EQ(fromFile(group, property), fromHost(g, p)) << group;
+    EXPECT_EQ(fromRowKey(g, p), fromHost(g, p)) << group;
+  }
+  // A byte the text reading replaces keys as the replacement character does.
+  const UniString replaced(u"Pset_\uFFFD");
+  EXPECT_EQ(fromFile("Pset_\xFF", "X"), fromHost(replaced, "X"));
+  // A lone surrogate, which no text read from the file holds, matches only itself.
+  const Corbane::UniChar lone[] = {u'P', u's', u'e', u't', u'_', 0xD800, 0};
+  EXPECT_NE(fromHost(UniString(lone), "X"), fromHost(replaced, "X"));
+  EXPECT_NE(fromHost(UniString(lone), "X"), fromFile(quarnel::Narrow(UniString(lone)).Get(), "X"));
+  EXPECT_EQ(fromRowKey(UniString(lone), "X"), fromHost(UniString(lone), "X"));
+}
+
 TEST(DataFileForm, OpeningFailsCleanly) {
   ScratchFolder folder;
   DataFileReader reader;

@@ -256,4 +256,31 @@ TEST_F(ValueImport, HostFailuresForOneDefinitionSkipOnlyThatDefinition) {
   EXPECT_FALSE(values_test::fs::exists(folder_.DataFile()));
 }
 
+// The table form, for callers that hold an element's rows themselves: the same
+// keys and texts as rows read from the file, applied the same way.
+TEST_F(ValueImport, RowsHandedInATableAreAppliedAsRowsReadFromTheFile) {
+  Reimported p;
+  InProcessHost host(p.b.Build(), Traced());
+  quarnel::RowTable rows;
+  rows.Add(quarnel::RowKey("Pset_WallCommon", "FireRating"), {"String", "Default", "SingleValue", "2HR"});
+  rows.Add(quarnel::RowKey("Pset_WallCommon", "Storeys"), {"Integer", "Default", "SingleValue", "7"});
+  rows.Add(quarnel::RowKey("Pset_WallCommon", "Finish"), {"String", "Default", "SingleValueFromCollection", "Paint"});
+  rows.Add(quarnel::RowKey("Pset_WallCommon", "Width"), {"Double", "Length"});  // too short to hold a value
+  auto apply = [&] {
+    quarnel::applyElementRows(Corbane::UniString(p.w.c_str()), rows);
+    return FvErr_NoError;
+  };
+  quarnel::importPropertyValuesStatus = 0;
+  host.AsAddOn([&] { return quarnel::host::CallUndoableCommand(Corbane::UniString("Import Property Values"), apply); });
+
+  EXPECT_EQ(quarnel::importPropertyValuesStatus, 0);
+  EXPECT_THAT(host.Report(), IsEmpty());
+  EXPECT_EQ(Text(host.project(), p.wall, "FireRating"), "2HR");
+  EXPECT_EQ(UserValue(host.project(), p.wall, "Pset_WallCommon", "Storeys")->single.intValue, 7);
+  EXPECT_EQ(UserValue(host.project(), p.wall, "Pset_WallCommon", "Finish")->single.guid,
+            values_test::DefinitionNamed(host.project(), "Pset_WallCommon", "Finish").options[0].key);
+  EXPECT_EQ(Text(host.project(), p.wall, "Width"), "<default>");
+  EXPECT_EQ(Calls(host, "SetProperty"), 3);
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <map>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -189,6 +190,43 @@ TEST(ValueRoundTrip, NamesWithSeparatorsQuotesAndLineEndsFindTheirPropertyAgain)
   EXPECT_EQ(ChosenText(project, wall, "Pset_Plain", "Finish, inner"), "Tile \"large\"");
   EXPECT_EQ(ChosenText(project, slab, "Pset_Plain", "Finish, inner"), "Paint, matt");
   EXPECT_EQ(ChosenText(project, door, "Pset_Plain", "Finish, inner"), "Two\nlines");
+}
+
+// Group "Pset_A:B" with property "C" and group "Pset_A" with property "B:C"
+// both read "Pset_A:B:C" when the names are simply joined; so do the other
+// pairs below, with a colon or a backslash at the seam.
+TEST(ValueRoundTrip, NamesHoldingColonsOrBackslashesKeepTheirOwnProperties) {
+  ProjectBuilder b;
+  struct Pair {
+    const char* group;
+    const char* property;
+    const char* value;
+  };
+  const std::vector<Pair> pairs{
+      {"Pset_A:B", "C", "group with colon"},     {"Pset_A", "B:C", "property with colon"},
+      {"Pset_A:", "D", "trailing colon"},        {"Pset_A", ":D", "leading colon"},
+      {"Pset_A:", "F", "colon before the seam"}, {"Pset_A\\", ":F", "backslash before the seam"},
+      {"Pset_A\\:", "G", "backslash colon"},    {"Pset_A\\", ":G", "backslash, colon after the seam"},
+      {"Pset_A", "\\", "backslash property"},
+  };
+  const auto element = b.Element("Wall");
+  std::map<std::string, fvhost::Guid> groups;
+  for (const Pair& pair : pairs) {
+    if (!groups.contains(pair.group)) groups[pair.group] = b.Group(pair.group);
+    b.Set(element, b.Definition(groups[pair.group], pair.property), pair.value);
+  }
+  ScratchFolder folder;
+  InProcessHost host(b.Build(), OptionsFor(folder));
+
+  const RoundTrip result = ExportReimportRestore(host);
+  EXPECT_EQ(result.exported, 1);
+  EXPECT_EQ(result.restored, 1);
+  EXPECT_THAT(host.Report(), IsEmpty());
+  for (const Pair& pair : pairs) {
+    const fvhost::PropertyValue* value = UserValue(host.project(), element, pair.group, pair.property);
+    ASSERT_NE(value, nullptr) << pair.group << " / " << pair.property;
+    EXPECT_EQ(value->single.text, pair.value) << pair.group << " / " << pair.property;
+  }
 }
 
 TEST(ValueRoundTrip, DefaultsStayDefaultsAndOtherGroupsAreNeverTouched) {

@@ -1,6 +1,8 @@
 // HashTable<K, V>: a chained hash table whose storage comes from the Corbane
 // memory manager. Keys need a free function `GenerateHashValue(const K&)` and
 // operator==. `Add` adds only when the key is absent and says whether it did.
+// A table that is filled and emptied over and over can keep its storage from
+// one filling to the next: see RemoveAllKeepingStorage and AddFilled.
 #pragma once
 
 #include <new>
@@ -31,13 +33,15 @@ class HashTable {
   HashTable(HashTable&& other) noexcept
       : buckets_(std::exchange(other.buckets_, nullptr)),
         bucketCount_(std::exchange(other.bucketCount_, 0)),
-        size_(std::exchange(other.size_, 0)) {}
+        size_(std::exchange(other.size_, 0)),
+        spare_(std::exchange(other.spare_, nullptr)) {}
   HashTable& operator=(HashTable&& other) noexcept {
     if (this != &other) {
       Clear();
       buckets_ = std::exchange(other.buckets_, nullptr);
       bucketCount_ = std::exchange(other.bucketCount_, 0);
       size_ = std::exchange(other.size_, 0);
+      spare_ = std::exchange(other.spare_, nullptr);
     }
     return *this;
   }
@@ -48,14 +52,39 @@ class HashTable {
 
   // Adds the pair unless the key is present; the stored value then stays.
   bool Add(const K& key, const V& value) {
-    if (Find(key) != nullptr) return false;
-    if (size_ + 1 > bucketCount_) Rehash(bucketCount_ == 0 ? 16 : bucketCount_ * 2);
+    const UInt64 hash = GenerateHashValue(key);
+    if (Find(key, hash) != nullptr) return false;
+    MakeRoomForOneMore();
+    if (spare_ != nullptr) {
+      spare_->key = key;
+      spare_->value = value;
+      Link(TakeSpare(), hash);
+      return true;
+    }
     Node* node = static_cast<Node*>(Allocate(sizeof(Node)));
-    new (node) Node{key, value, nullptr};
-    Node** bucket = &buckets_[Bucket(key)];
-    node->next = *bucket;
-    *bucket = node;
-    ++size_;
+    ConstructOrFree(node, key, value);
+    Link(node, hash);
+    return true;
+  }
+  // Adds the key unless it is present, with the value that fill(V&) sets;
+  // says whether it added. The value handed to `fill` is a default-constructed
+  // one or, on a pair kept by RemoveAllKeepingStorage, the value that pair
+  // held, so that `fill` can reuse its storage; `fill` sets all of it. A fill
+  // that throws leaves the table as it was.
+  template <class Fill>
+  bool AddFilled(const K& key, Fill&& fill) {
+    const UInt64 hash = GenerateHashValue(key);
+    if (Find(key, hash) != nullptr) return false;
+    MakeRoomForOneMore();
+    if (spare_ != nullptr) {
+      spare_->key = key;
+    } else {
+      Node* node = static_cast<Node*>(Allocate(sizeof(Node)));
+      ConstructOrFree(node, key, V());
+      spare_ = node;
+    }
+    fill(spare_->value);
+    Link(TakeSpare(), hash);
     return true;
   }
   // Adds the pair, or replaces the value of a present key.
@@ -98,20 +127,30 @@ class HashTable {
     }
     return false;
   }
-  // Removes every pair and gives the storage back.
+  // Removes every pair and gives the storage back, kept pairs included.
   void Clear() noexcept {
-    for (UIndex b = 0; b < bucketCount_; ++b) {
-      Node* node = buckets_[b];
-      while (node != nullptr) {
-        Node* next = node->next;
-        node->~Node();
-        Free(node);
-        node = next;
-      }
-    }
+    for (UIndex b = 0; b < bucketCount_; ++b) DestroyChain(buckets_[b]);
+    DestroyChain(spare_);
+    spare_ = nullptr;
     Free(buckets_);
     buckets_ = nullptr;
     bucketCount_ = 0;
+    size_ = 0;
+  }
+  // Removes every pair but keeps the buckets and the pairs themselves, with
+  // their keys' and values' storage, for the pairs added next: a table filled
+  // and emptied again and again stops allocating once it has grown. The kept
+  // pairs stay allocated until Clear or the table's end.
+  void RemoveAllKeepingStorage() noexcept {
+    for (UIndex b = 0; b < bucketCount_; ++b) {
+      Node* node = std::exchange(buckets_[b], nullptr);
+      while (node != nullptr) {
+        Node* next = node->next;
+        node->next = spare_;
+        spare_ = node;
+        node = next;
+      }
+    }
     size_ = 0;
   }
   // Calls f(key, value) for every pair, in no set order.
@@ -127,10 +166,41 @@ class HashTable {
     V value;
     Node* next;
   };
+  static void ConstructOrFree(Node* node, const K& key, const V& value) {
+    try {
+      new (node) Node{key, value, nullptr};
+    } catch (...) {
+      Free(node);
+      throw;
+    }
+  }
+  static void DestroyChain(Node* node) noexcept {
+    while (node != nullptr) {
+      Node* next = node->next;
+      node->~Node();
+      Free(node);
+      node = next;
+    }
+  }
+  void MakeRoomForOneMore() {
+    if (size_ + 1 > bucketCount_) Rehash(bucketCount_ == 0 ? 16 : bucketCount_ * 2);
+  }
+  Node* TakeSpare() noexcept {
+    Node* node = spare_;
+    spare_ = node->next;
+    return node;
+  }
+  void Link(Node* node, UInt64 hash) noexcept {
+    Node** bucket = &buckets_[static_cast<UIndex>(hash % bucketCount_)];
+    node->next = *bucket;
+    *bucket = node;
+    ++size_;
+  }
   UIndex Bucket(const K& key) const { return static_cast<UIndex>(GenerateHashValue(key) % bucketCount_); }
-  Node* Find(const K& key) const {
+  Node* Find(const K& key) const { return Find(key, GenerateHashValue(key)); }
+  Node* Find(const K& key, UInt64 hash) const {
     if (bucketCount_ == 0) return nullptr;
-    for (Node* node = buckets_[Bucket(key)]; node != nullptr; node = node->next)
+    for (Node* node = buckets_[static_cast<UIndex>(hash % bucketCount_)]; node != nullptr; node = node->next)
       if (node->key == key) return node;
     return nullptr;
   }
@@ -155,6 +225,7 @@ class HashTable {
   Node** buckets_ = nullptr;
   UIndex bucketCount_ = 0;
   UIndex size_ = 0;
+  Node* spare_ = nullptr;  // pairs kept by RemoveAllKeepingStorage, linked by `next`
 };
 
 }  // namespace Corbane
