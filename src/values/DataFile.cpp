@@ -174,6 +174,13 @@ void SetRowKey(Bytes& key, const UniString& rowKey) {
 
 Corbane::CStr Narrow(const UniString& text) { return text.ToCStr(0, Corbane::MaxUIndex, Corbane::CC_Default, 0); }
 
+void NarrowInto(Bytes& out, const UniString& text) {
+  out.clear();
+  if (AppendPlainAscii(out, text.GetData(), text.GetLength(), Escape::None)) return;
+  const Corbane::CStr bytes = Narrow(text);
+  out.assign(bytes.Get(), bytes.GetLength());
+}
+
 Corbane::CStr PathText(const Nostrel::Location& location) { return Narrow(location.ToDisplayText()); }
 
 void AppendCsvField(Bytes& record, std::string_view field) {

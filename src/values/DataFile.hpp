@@ -43,6 +43,8 @@ bool IsWord(const UniString& text, const char* word) noexcept;
 // 8-bit text as the file holds it (the default character code).
 using Bytes = std::basic_string<char, std::char_traits<char>, Corbane::Allocator<char>>;
 Corbane::CStr Narrow(const UniString& text);
+// The same 8-bit form written into `out`, which keeps its storage.
+void NarrowInto(Bytes& out, const UniString& text);
 bool IsAscii(std::string_view bytes) noexcept;
 // Whether `text` is `bytes` of plain ASCII, one code unit per byte.
 bool IsAsciiText(const UniString& text, std::string_view bytes) noexcept;

@@ -1,6 +1,7 @@
 // Step 2: every value the user set on an element for an IFC property goes into
 // the data file before the IFC property groups are deleted. Only reads the
 // project; runs outside any undoable command.
+#include <algorithm>
 #include <utility>
 
 #include "host/HostApi.hpp"
@@ -22,11 +23,9 @@ bool IsSingleCollection(Int32 collectionType) noexcept {
 }
 
 // Reals are written as the host shows them, without the thousands separators,
-// so that the import reads the number back.
-UniString StoredValueText(Int32 valueType, UniString shown) {
-  if (valueType == API_VariantReal) shown.ReplaceAll(UniString(","), UniString(""));
-  return shown;
-}
+// so that the import reads the number back. A comma is one byte in the 8-bit
+// form too, and no other character's bytes hold it.
+void DropThousandsSeparators(Bytes& shown) { shown.erase(std::remove(shown.begin(), shown.end(), ','), shown.end()); }
 
 void PlaceDataFile() {
   dataFileLocation = Nostrel::Location();
@@ -39,7 +38,8 @@ class ValueExport {
   explicit ValueExport(DataFileWriter& writer) : writer_(writer) {}
 
   void ExportElement(const API_Guid& element) {
-    const UniString elementText = APIGuid2Guid(element).ToUniString();
+    APIGuid2Guid(element).ToText(elementBytes_);
+    const UniString elementText(elementBytes_);
     API_ElementHeader header;
     header.guid = element;
     if (HostError error = host::GetElementHeader(header); error != FvErr_NoError) {
@@ -51,7 +51,6 @@ class ValueExport {
       return;
     }
     linkedCopy_ = !header.linkGuid.IsNull();
-    APIGuid2Guid(element).ToText(elementBytes_);
     Array<API_PropertyDefinition> definitions;
     if (HostError error = host::GetElementPropertyDefinitions(element, definitions); error != FvErr_NoError) {
       Report(error, "Export Property Values: GetPropertyDefinitions for element ", Name(elementText),
@@ -109,32 +108,29 @@ class ValueExport {
       failed_ = true;
       return;
     }
-    if (!WriteRow(group.name, definition, StoredValueText(definition.valueType, std::move(shown)))) {
+    if (!WriteRow(group.name, definition, shown)) {
       Report(FvErr_NoError, "Export Property Values: value of element ", Name(elementText), " for property ",
              Name(group.name), ":", Name(definition.name), " could not be written to the data file");
       failed_ = true;
     }
   }
 
-  bool WriteRow(const UniString& groupName, const API_PropertyDefinition& definition,
-                const UniString& valueText) {
-    const Corbane::CStr group = Narrow(groupName);
-    const Corbane::CStr property = Narrow(definition.name);
-    const Corbane::CStr value = Narrow(valueText);
+  bool WriteRow(const UniString& groupName, const API_PropertyDefinition& definition, const UniString& shown) {
+    NarrowInto(group_, groupName);
+    NarrowInto(property_, definition.name);
+    NarrowInto(value_, shown);
+    if (definition.valueType == API_VariantReal) DropThousandsSeparators(value_);
     const std::string_view fields[valueRowFieldCount] = {
-        std::string_view(elementBytes_), View(group),
-        View(property),        ValueTypeWord(definition.valueType),
-        MeasureWord(definition.measureType), CollectionWord(definition.collectionType),
-        View(value)};
+        std::string_view(elementBytes_), group_, property_, ValueTypeWord(definition.valueType),
+        MeasureWord(definition.measureType), CollectionWord(definition.collectionType), value_};
     return writer_.Write(fields);
   }
-
-  static std::string_view View(const Corbane::CStr& text) { return {text.Get(), text.GetLength()}; }
 
   DataFileWriter& writer_;
   bool failed_ = false;
   bool linkedCopy_ = false;  // of the element being exported
   char elementBytes_[37] = {};  // the current element's guid text, as the file holds it
+  Bytes group_, property_, value_;  // a row's texts; they keep their storage from row to row
 };
 
 }  // namespace
