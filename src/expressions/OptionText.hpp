@@ -1,5 +1,7 @@
-// The text by which an option set's default is found again after the option
-// list has gone through the host: the display text of the option.
+// The shown value of an option: by it an option is found again after the
+// option list has gone through the host, which gives re-created options new
+// keys. Both the definitions' default options and the elements' choices are
+// matched this way.
 #pragma once
 
 #include "Corbane/UniString.hpp"
@@ -9,7 +11,11 @@ namespace quarnel {
 
 // The display variant's text. Options of a number or boolean value type carry
 // their value, not a text, in the display variant; for them the value written
-// out stands in, so that their default is not mistaken for the first option.
+// out stands in (a real as the shortest text that reads back to it), so that
+// equal values give equal texts.
 Corbane::UniString OptionDisplayText(const API_SingleEnumerationVariant& option);
+// The same without a copy when the option carries its text: the display
+// variant's own text, or `written` filled with the value written out.
+const Corbane::UniString& OptionDisplayText(const API_SingleEnumerationVariant& option, Corbane::UniString& written);
 
 }  // namespace quarnel

@@ -36,6 +36,8 @@ const char* CollectionWord(Int32 collectionType) noexcept {
   switch (collectionType) {
     case API_SingleCollection: return singleValueWord;
     case API_SingleChoiceCollection: return singleChoiceWord;
+    case API_ListCollection: return listWord;
+    case API_MultipleChoiceCollection: return multipleChoiceWord;
     default: return "";
   }
 }
@@ -172,6 +174,16 @@ void SetRowKey(Bytes& key, const UniString& rowKey) {
   AppendKeyName(key, rowKey, Escape::None);
 }
 
+void SplitRowKey(std::string_view key, Bytes& groupName, Bytes& propertyName) {
+  groupName.clear();
+  std::size_t at = 0;
+  for (; at < key.size() && key[at] != ':'; ++at) {
+    if (key[at] == '\\' && at + 1 < key.size()) ++at;
+    groupName.push_back(key[at]);
+  }
+  propertyName.assign(key.substr(std::min(at + 1, key.size())));
+}
+
 Corbane::CStr Narrow(const UniString& text) { return text.ToCStr(0, Corbane::MaxUIndex, Corbane::CC_Default, 0); }
 
 void NarrowInto(Bytes& out, const UniString& text) {
@@ -183,8 +195,8 @@ void NarrowInto(Bytes& out, const UniString& text) {
 
 Corbane::CStr PathText(const Nostrel::Location& location) { return Narrow(location.ToDisplayText()); }
 
-void AppendCsvField(Bytes& record, std::string_view field) {
-  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+void AppendCsvField(Bytes& record, std::string_view field, bool quote) {
+  if (!quote && field.find_first_of(",\"\r\n") == std::string_view::npos) {
     record.append(field);
     return;
   }
@@ -194,6 +206,41 @@ void AppendCsvField(Bytes& record, std::string_view field) {
     record.push_back(c);
   }
   record.push_back('"');
+}
+
+void AppendNestedItem(Bytes& record, std::string_view item) {
+  // The record's first item follows nothing; every later one a comma. An
+  // empty first item is written "" and so never looks like no item.
+  if (!record.empty()) record.push_back(',');
+  AppendCsvField(record, item, item.empty());
+}
+
+bool SplitNestedRecord(std::string_view record, Array<Bytes>& items, Corbane::UIndex& count) {
+  count = 0;
+  if (record.empty()) return true;
+  for (std::size_t at = 0;;) {
+    if (count == items.GetSize()) items.PushNew();
+    Bytes& item = items[count++];
+    item.clear();
+    if (at < record.size() && record[at] == '"') {
+      for (++at;; ++at) {
+        if (at >= record.size()) return false;
+        if (record[at] == '"') {
+          if (at + 1 < record.size() && record[at + 1] == '"') {
+            ++at;
+          } else {
+            ++at;
+            break;
+          }
+        }
+        item.push_back(record[at]);
+      }
+    }
+    const std::size_t comma = std::min(record.find(',', at), record.size());
+    item.append(record.substr(at, comma - at));  // text after a closing quote is kept, as in the file
+    if (comma == record.size()) return true;
+    at = comma + 1;
+  }
 }
 
 // ---- writer ----
@@ -207,12 +254,12 @@ bool DataFileWriter::Open(const Nostrel::Location& location) {
   return file_ != nullptr;
 }
 
-bool DataFileWriter::Write(const std::string_view (&fields)[valueRowFieldCount]) {
+bool DataFileWriter::Write(const std::string_view (&fields)[valueRowFieldCount], bool quoteValue) {
   if (file_ == nullptr) return false;
   record_.clear();
   for (Corbane::UIndex i = 0; i < valueRowFieldCount; ++i) {
     if (i > 0) record_.push_back(',');
-    AppendCsvField(record_, fields[i]);
+    AppendCsvField(record_, fields[i], quoteValue && i + 1 == valueRowFieldCount);
   }
   record_.push_back('\n');
   // Not flushed per record: the file matters only once the export has
@@ -261,7 +308,11 @@ bool DataFileReader::Fill() {
 }
 
 Bytes& DataFileReader::NewField() {
-  if (count_ == fields_.GetSize()) fields_.PushNew();
+  if (count_ == fields_.GetSize()) {
+    fields_.PushNew();
+    quoted_.Push(false);
+  }
+  quoted_[count_] = false;
   Bytes& field = fields_[count_++];
   field.clear();
   return field;
@@ -352,6 +403,7 @@ bool DataFileReader::Next() {
   for (;;) {
     Bytes& field = NewField();
     if (buffer_[position_] == '"') {
+      quoted_[count_ - 1] = true;
       ++position_;
       if (!ReadQuoted(field)) return true;
     }

@@ -3,11 +3,21 @@
 // re-import of the IFC property groups, within one run.
 //
 // One record per element property, seven fields: element guid text, group
-// name, property name, value type word, measure word, collection word, value
-// text. Records are CSV: a field that holds a comma, a double quote, a CR or an
-// LF is put in double quotes with each inner quote doubled, so that any name or
+// name, property name, value type word, measure word, collection word, value.
+// Records are CSV: a field that holds a comma, a double quote, a CR or an LF
+// is put in double quotes with each inner quote doubled, so that any name or
 // text travels unchanged; a record ends with one LF. All records of an element
 // are consecutive. No header, no blank records; an empty file is valid.
+//
+// The value field carries the value as the host stores it: an integer in
+// decimal, a real as the shortest text that reads back to the same double (in
+// the stored unit, whatever the measure word says), a boolean as True or
+// False, a text as it is, a choice as its option's shown value. The items of
+// a list or a multiple choice form a record of their own, nested in the field.
+// Three forms tell the value's status: an unquoted empty field is a value the
+// user cleared, the bare word Undefined a value left undefined, and anything
+// else, quoted or not, a value; so an empty text, an empty list and a text
+// that reads Undefined are written in quotes.
 #pragma once
 
 #include <cstdio>
@@ -32,10 +42,14 @@ inline constexpr const char* dataFileName = "IFC+SG_Properties.csv";
 // The words of a record, by the definition's codes; "" for a code without a word.
 const char* ValueTypeWord(Int32 valueType) noexcept;
 const char* MeasureWord(Int32 measureType) noexcept;
-const char* CollectionWord(Int32 collectionType) noexcept;  // 1 and 3 only
+const char* CollectionWord(Int32 collectionType) noexcept;
 
 inline constexpr const char* singleValueWord = "SingleValue";
 inline constexpr const char* singleChoiceWord = "SingleValueFromCollection";
+inline constexpr const char* listWord = "ListValue";
+inline constexpr const char* multipleChoiceWord = "MultipleValuesFromCollection";
+// The unquoted value field of a value the user left undefined.
+inline constexpr std::string_view undefinedValueWord = "Undefined";
 
 // Exact comparison of a text with a word of plain ASCII, without a conversion.
 bool IsWord(const UniString& text, const char* word) noexcept;
@@ -67,13 +81,23 @@ void SetRowKey(Bytes& key, std::string_view groupName, std::string_view property
 void SetRowKey(Bytes& key, const UniString& groupName, const UniString& propertyName);
 // A whole key made by RowKey, in that 8-bit form.
 void SetRowKey(Bytes& key, const UniString& rowKey);
+// The group and property names back from a key in its 8-bit form.
+void SplitRowKey(std::string_view key, Bytes& groupName, Bytes& propertyName);
 
 inline constexpr Corbane::UIndex valueRowFieldCount = 7;
 
 // Appends one field in its CSV form: in double quotes, inner quotes doubled,
-// when it holds a comma, a double quote, a CR or an LF. All four are ASCII, so
-// quoting the 8-bit form is quoting the text.
-void AppendCsvField(Bytes& record, std::string_view field);
+// when it holds a comma, a double quote, a CR or an LF, or when `quote` asks
+// for it. All four are ASCII, so quoting the 8-bit form is quoting the text.
+void AppendCsvField(Bytes& record, std::string_view field, bool quote = false);
+
+// The items of a list or a multiple choice as one nested record: CSV fields
+// joined by commas, an empty item always in quotes, so that no items at all
+// (an empty record) and one empty item ("") stay apart.
+void AppendNestedItem(Bytes& record, std::string_view item);
+// Splits a nested record into its items, kept in `items` (whose storage is
+// reused); false, with `count` undefined, when a quote is left open.
+bool SplitNestedRecord(std::string_view record, Array<Bytes>& items, Corbane::UIndex& count);
 
 // The 8-bit path text of a location, as both sides open the file.
 Corbane::CStr PathText(const Nostrel::Location& location);
@@ -87,8 +111,9 @@ class DataFileWriter {
   ~DataFileWriter() { Close(); }
 
   bool Open(const Nostrel::Location& location);
-  // One record of seven 8-bit fields and its line end.
-  bool Write(const std::string_view (&fields)[valueRowFieldCount]);
+  // One record of seven 8-bit fields and its line end; `quoteValue` puts the
+  // value field in quotes whatever it holds.
+  bool Write(const std::string_view (&fields)[valueRowFieldCount], bool quoteValue = false);
   // False when anything written did not reach the file.
   bool Close() noexcept;
 
@@ -114,6 +139,9 @@ class DataFileReader {
   bool Next();
   Corbane::UIndex FieldCount() const noexcept { return count_; }
   std::string_view Field(Corbane::UIndex i) const noexcept { return {fields_[i].data(), fields_[i].size()}; }
+  // Whether the field stood in quotes: an empty quoted field is an empty text,
+  // an empty unquoted one no text at all.
+  bool FieldQuoted(Corbane::UIndex i) const noexcept { return quoted_[i]; }
   UniString FieldText(Corbane::UIndex i) const;
   void Close() noexcept;
 
@@ -132,6 +160,7 @@ class DataFileReader {
   std::size_t filled_ = 0;
   std::size_t position_ = 0;
   Array<Bytes> fields_;  // kept from record to record, so that their storage is reused
+  Array<bool> quoted_;   // one for each of fields_
   Corbane::UIndex count_ = 0;
 };
 

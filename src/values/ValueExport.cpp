@@ -1,9 +1,9 @@
 // Step 2: every value the user set on an element for an IFC property goes into
 // the data file before the IFC property groups are deleted. Only reads the
 // project; runs outside any undoable command.
-#include <algorithm>
-#include <utility>
+#include <charconv>
 
+#include "expressions/OptionText.hpp"
 #include "host/HostApi.hpp"
 #include "host/IfcGroup.hpp"
 #include "host/Report.hpp"
@@ -14,18 +14,20 @@ namespace quarnel {
 
 namespace {
 
-bool IsListCollection(Int32 collectionType) noexcept {
-  return collectionType == API_ListCollection || collectionType == API_MultipleChoiceCollection;
+bool IsKeptCollection(Int32 collectionType) noexcept {
+  return collectionType >= API_SingleCollection && collectionType <= API_MultipleChoiceCollection;
 }
 
-bool IsSingleCollection(Int32 collectionType) noexcept {
-  return collectionType == API_SingleCollection || collectionType == API_SingleChoiceCollection;
+bool IsChoiceCollection(Int32 collectionType) noexcept {
+  return collectionType == API_SingleChoiceCollection || collectionType == API_MultipleChoiceCollection;
 }
 
-// Reals are written as the host shows them, without the thousands separators,
-// so that the import reads the number back. A comma is one byte in the 8-bit
-// form too, and no other character's bytes hold it.
-void DropThousandsSeparators(Bytes& shown) { shown.erase(std::remove(shown.begin(), shown.end(), ','), shown.end()); }
+template <class Number>
+void WriteNumber(Bytes& out, Number number) {
+  char text[32];
+  const std::to_chars_result end = std::to_chars(text, text + sizeof text, number);
+  out.assign(text, end.ptr);
+}
 
 void PlaceDataFile() {
   dataFileLocation = Nostrel::Location();
@@ -73,8 +75,7 @@ class ValueExport {
       failed_ = true;
       return;
     }
-    if (!IsIfcGroupName(group.name)) return;
-    if (!IsSingleCollection(definition.collectionType) && !IsListCollection(definition.collectionType)) return;
+    if (!IsIfcGroupName(group.name) || !IsKeptCollection(definition.collectionType)) return;
 
     ElementPropertyRecord property;
     if (HostError error = host::GetPropertyValue(element, definition.guid, property); error != FvErr_NoError) {
@@ -92,45 +93,76 @@ class ValueExport {
       failed_ = true;
       return;
     }
-    if (IsListCollection(definition.collectionType)) {
-      // The file has one value text per property; a list cannot travel in it,
-      // so the user is told rather than losing it in silence.
-      Report(FvErr_NoError, "Export Property Values: value of element ", Name(elementText), " for property ",
-             Name(group.name), ":", Name(definition.name), " is a list and is not kept");
-      failed_ = true;
-      return;
-    }
-
-    UniString shown;
-    if (HostError error = host::GetPropertyValueString(property, shown); error != FvErr_NoError) {
+    // The record carries the value as the host stores it, and that is what
+    // travels; the host's text of it is asked for all the same, since a value
+    // the host cannot show is one it would not take back.
+    if (HostError error = host::GetPropertyValueString(property, shown_); error != FvErr_NoError) {
       Report(error, "Export Default Property Values: GetPropertyValueString of element ", Name(elementText),
              " for property ", Name(group.name), ":", Name(definition.name), " failed with Error Code : % d");
       failed_ = true;
       return;
     }
-    if (!WriteRow(group.name, definition, shown)) {
+    if (!WriteRow(group.name, definition, property.value)) {
       Report(FvErr_NoError, "Export Property Values: value of element ", Name(elementText), " for property ",
              Name(group.name), ":", Name(definition.name), " could not be written to the data file");
       failed_ = true;
     }
   }
 
-  bool WriteRow(const UniString& groupName, const API_PropertyDefinition& definition, const UniString& shown) {
+  bool WriteRow(const UniString& groupName, const API_PropertyDefinition& definition, const API_PropertyValue& value) {
     NarrowInto(group_, groupName);
     NarrowInto(property_, definition.name);
-    NarrowInto(value_, shown);
-    if (definition.valueType == API_VariantReal) DropThousandsSeparators(value_);
+    const bool quoteValue = SetValueField(definition, value);
     const std::string_view fields[valueRowFieldCount] = {
         std::string_view(elementBytes_), group_, property_, ValueTypeWord(definition.valueType),
         MeasureWord(definition.measureType), CollectionWord(definition.collectionType), value_};
-    return writer_.Write(fields);
+    return writer_.Write(fields, quoteValue);
+  }
+
+  // Fills value_ with the value field; true when it must stand in quotes to
+  // read back as the value it is rather than as a cleared or undefined one.
+  bool SetValueField(const API_PropertyDefinition& definition, const API_PropertyValue& value) {
+    value_.clear();
+    if (value.variantStatus == API_ValueNull) return false;
+    if (value.variantStatus == API_ValueUndefined) {
+      value_.assign(undefinedValueWord);
+      return false;
+    }
+    if (definition.collectionType == API_SingleCollection || definition.collectionType == API_SingleChoiceCollection) {
+      SetItemText(value_, definition, value.singleVariant);
+      return value_.empty() || std::string_view(value_) == undefinedValueWord;
+    }
+    for (const API_Variant& item : value.listVariant) {
+      SetItemText(item_, definition, item);
+      AppendNestedItem(value_, item_);
+    }
+    return true;
+  }
+
+  // One value as the host stores it: a choice as its option's shown value.
+  void SetItemText(Bytes& out, const API_PropertyDefinition& definition, const API_Variant& item) {
+    out.clear();
+    if (IsChoiceCollection(definition.collectionType)) {
+      // The host has shown the value, so its key is one of the options.
+      for (const API_SingleEnumerationVariant& option : definition.possibleEnumValues)
+        if (option.keyVariant.guidValue == item.guidValue) return NarrowInto(out, OptionDisplayText(option, optionText_));
+      return;
+    }
+    switch (definition.valueType) {
+      case API_VariantInteger: return WriteNumber(out, item.intValue);
+      case API_VariantReal: return WriteNumber(out, item.doubleValue);
+      case API_VariantBoolean: out.assign(item.boolValue ? "True" : "False"); return;
+      case API_VariantString: return NarrowInto(out, item.uniStringValue);
+      default: return;
+    }
   }
 
   DataFileWriter& writer_;
   bool failed_ = false;
   bool linkedCopy_ = false;  // of the element being exported
   char elementBytes_[37] = {};  // the current element's guid text, as the file holds it
-  Bytes group_, property_, value_;  // a row's texts; they keep their storage from row to row
+  Bytes group_, property_, value_, item_;  // a row's texts; they keep their storage from row to row
+  UniString shown_, optionText_;
 };
 
 }  // namespace

@@ -4,13 +4,15 @@
 // "Import Property Values"; the file is deleted at the end whatever happened.
 #include "values/ValueImport.hpp"
 
-#include <cstdlib>
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <iterator>
-#include <numbers>
+#include <string>
 #include <string_view>
-#include <utility>
+#include <system_error>
 
+#include "expressions/OptionText.hpp"
 #include "host/HostApi.hpp"
 #include "host/IfcGroup.hpp"
 #include "host/Report.hpp"
@@ -32,6 +34,9 @@ struct RowTexts {
   Bytes measure;
   Bytes collection;
   Bytes valueText;
+  bool valueQuoted = false;
+  bool taken = false;         // a definition of the element took the row
+  Corbane::UIndex order = 0;  // the row's place among the element's rows in the file
 };
 
 // A row key in its 8-bit form (SetRowKey), hashed as bytes.
@@ -66,58 +71,147 @@ using ElementRows = Corbane::HashTable<KeyBytes, RowTexts>;
 
 void MarkFailed() noexcept { importPropertyValuesStatus = 2; }
 
-bool IsWord(const Bytes& text, const char* word) noexcept { return std::string_view(text) == word; }
+bool IsWord(std::string_view text, std::string_view word) noexcept { return text == word; }
 
-UniString Text(const Bytes& bytes) {
+UniString Text(std::string_view bytes) {
   return UniString(bytes.data(), static_cast<Corbane::UIndex>(bytes.size()), Corbane::CC_Default);
 }
 
+enum class ValueForm { Cleared, Undefined, Value };
+
+ValueForm FormOf(const RowTexts& row) noexcept {
+  if (row.valueQuoted) return ValueForm::Value;
+  if (row.valueText.empty()) return ValueForm::Cleared;
+  if (IsWord(row.valueText, undefinedValueWord)) return ValueForm::Undefined;
+  return ValueForm::Value;
+}
+
 // strtovalue reads 16-bit text; plain ASCII widens unit by unit on the stack.
-Int32 ReadInteger(const Bytes& text) {
-  Int32 number = 0;
+bool ReadInteger(std::string_view text, Int32& number) {
   Corbane::UniChar wide[32];
   if (text.size() < std::size(wide) && IsAscii(text)) {
-    for (std::size_t i = 0; i <= text.size(); ++i) wide[i] = static_cast<unsigned char>(text.c_str()[i]);
-    Corbane::strtovalue(wide, number, Corbane::STV_Decimal, false);
-  } else {
-    Corbane::strtovalue(Text(text).GetData(), number, Corbane::STV_Decimal, false);
+    for (std::size_t i = 0; i < text.size(); ++i) wide[i] = static_cast<unsigned char>(text[i]);
+    wide[text.size()] = 0;
+    return Corbane::strtovalue(wide, number, Corbane::STV_Decimal, false);
   }
-  return number;
+  return Corbane::strtovalue(Text(text).GetData(), number, Corbane::STV_Decimal, false);
 }
 
-// The host shows lengths in millimetres and angles in degrees; this undoes
-// exactly that, in the host's own arithmetic, so the number reads back bit for bit.
-double BaseValue(const Bytes& shownText, const Bytes& measureWord) {
-  const double shown = std::atof(shownText.c_str());
-  if (IsWord(measureWord, MeasureWord(API_MeasureLength))) return shown / 1000.0;
-  if (IsWord(measureWord, MeasureWord(API_MeasureAngle))) return shown * (std::numbers::pi / 180.0);
-  return shown;
+// The stored double itself, in the stored unit: no scaling, no locale.
+bool ReadReal(std::string_view text, double& number) noexcept {
+  const char* end = text.data() + text.size();
+  const std::from_chars_result read = std::from_chars(text.data(), end, number);
+  return read.ec == std::errc() && read.ptr == end;
 }
 
-void FillSingleValue(API_Variant& variant, const RowTexts& row) {
-  if (IsWord(row.valueType, ValueTypeWord(API_VariantInteger))) {
-    variant.intValue = ReadInteger(row.valueText);
-  } else if (IsWord(row.valueType, ValueTypeWord(API_VariantReal))) {
-    variant.doubleValue = BaseValue(row.valueText, row.measure);
-  } else if (IsWord(row.valueType, ValueTypeWord(API_VariantBoolean))) {
-    variant.boolValue = std::strcmp(row.valueText.c_str(), "True") == 0;
-  } else if (IsWord(row.valueType, ValueTypeWord(API_VariantString))) {
-    variant.uniStringValue = Text(row.valueText);
+// One value of a single-value row or one item of a list, by the row's value
+// type word; false when the text does not read as such a value.
+bool ReadItem(API_Variant& variant, const Bytes& valueType, std::string_view text) {
+  if (IsWord(valueType, ValueTypeWord(API_VariantInteger))) return ReadInteger(text, variant.intValue);
+  if (IsWord(valueType, ValueTypeWord(API_VariantReal))) return ReadReal(text, variant.doubleValue);
+  if (IsWord(valueType, ValueTypeWord(API_VariantBoolean))) {
+    variant.boolValue = text == "True";
+    return true;
   }
+  if (IsWord(valueType, ValueTypeWord(API_VariantString))) variant.uniStringValue = Text(text);
+  return true;
 }
 
-// The last option whose display text is the recorded text; none: left unfilled,
-// and the host refuses the value.
-void FillChoice(API_Variant& variant, const API_PropertyDefinition& definition, const Bytes& text) {
-  if (IsAscii(text)) {
-    for (const API_SingleEnumerationVariant& option : definition.possibleEnumValues)
-      if (IsAsciiText(option.displayVariant.uniStringValue, text)) variant = option.keyVariant;
-    return;
-  }
-  const UniString wide = Text(text);
-  for (const API_SingleEnumerationVariant& option : definition.possibleEnumValues)
-    if (option.displayVariant.uniStringValue == wide) variant = option.keyVariant;
+// The stored unit of a real of the row's measure, so that a report line says
+// what its number means.
+const char* StoredUnit(const RowTexts& row) noexcept {
+  if (!IsWord(row.valueType, ValueTypeWord(API_VariantReal))) return "";
+  if (IsWord(row.measure, MeasureWord(API_MeasureLength))) return " m";
+  if (IsWord(row.measure, MeasureWord(API_MeasureArea))) return " m\xC2\xB2";
+  if (IsWord(row.measure, MeasureWord(API_MeasureVolume))) return " m\xC2\xB3";
+  if (IsWord(row.measure, MeasureWord(API_MeasureAngle))) return " rad";
+  return "";
 }
+
+// A value as a report line names it, so that a person can set it by hand: in
+// quotes, a line end written \n, and past 200 characters cut, with its length.
+UniString QuotedValue(const UniString& text) {
+  constexpr Corbane::UIndex shownLength = 200;
+  Corbane::UIndex shown = std::min(text.GetLength(), shownLength);
+  if (shown < text.GetLength() && text[shown - 1] >= 0xD800 && text[shown - 1] <= 0xDBFF) --shown;
+  UniString quoted("\"");
+  for (Corbane::UIndex i = 0; i < shown; ++i) {
+    if (text[i] == u'\n')
+      quoted += "\\n";
+    else if (text[i] == u'\r')
+      quoted += "\\r";
+    else
+      quoted.Append(text[i]);
+  }
+  if (shown == text.GetLength()) return quoted += "\"";
+  quoted += "...\" (";
+  quoted += std::to_string(text.GetLength()).c_str();
+  return quoted += " characters)";
+}
+
+// What a row holds, as a report line names it: a value in quotes (the items
+// of a list or multiple choice joined by "; ", as the host shows them), or
+// what the user made of it.
+UniString ShownValue(const RowTexts& row) {
+  switch (FormOf(row)) {
+    case ValueForm::Cleared: return UniString("(cleared)");
+    case ValueForm::Undefined: return UniString("(undefined)");
+    case ValueForm::Value: break;
+  }
+  UniString text;
+  Array<Bytes> items;
+  Corbane::UIndex count = 0;
+  const bool nested = IsWord(row.collection, listWord) || IsWord(row.collection, multipleChoiceWord);
+  if (!nested || !SplitNestedRecord(row.valueText, items, count)) return QuotedValue(Text(row.valueText) + StoredUnit(row));
+  for (Corbane::UIndex i = 0; i < count; ++i) {
+    if (i > 0) text += "; ";
+    text += Text(items[i]) + StoredUnit(row);
+  }
+  return QuotedValue(text);
+}
+
+// Which properties the new configuration holds at all, so that a row no
+// definition of its element took is told apart from one whose property the
+// element no longer has. Listed once, when the first such row is met: a run
+// in which every row finds its definition makes no call for it.
+class ConfiguredProperties {
+ public:
+  enum class Presence { Configured, NotConfigured, Unknown };
+
+  Presence Of(const KeyBytes& key) {
+    if (!listed_) List();
+    if (keys_.ContainsKey(key)) return Presence::Configured;
+    return complete_ ? Presence::NotConfigured : Presence::Unknown;
+  }
+
+ private:
+  void List() {
+    listed_ = true;
+    Array<API_PropertyDefinition> definitions;
+    complete_ = host::GetPropertyDefinitions(APINullGuid, definitions) == FvErr_NoError;
+    Corbane::HashTable<API_Guid, UniString> groupNames;
+    KeyBytes key;
+    for (const API_PropertyDefinition& definition : definitions) {
+      if (!groupNames.ContainsKey(definition.groupGuid)) {
+        API_PropertyGroup group;
+        group.guid = definition.groupGuid;
+        if (host::GetPropertyGroup(group) != FvErr_NoError) {
+          complete_ = false;  // the group's properties stay unknown
+          continue;
+        }
+        groupNames.Add(definition.groupGuid, group.name);
+      }
+      const UniString& groupName = groupNames.Get(definition.groupGuid);
+      if (!IsIfcGroupName(groupName)) continue;
+      SetRowKey(key.text, groupName, definition.name);
+      keys_.Add(key, true);
+    }
+  }
+
+  bool listed_ = false;
+  bool complete_ = false;
+  Corbane::HashTable<KeyBytes, bool> keys_;
+};
 
 // Sets one element's rows on its definitions. Kept for the whole step, so that
 // its key keeps its storage from element to element.
@@ -125,11 +219,13 @@ class ElementRestore {
  public:
   // `elementText` may be null: the guid text is then made from its bytes when
   // a report line needs it, which a successful restore never does.
-  void Apply(const char* elementBytes, const UniString* elementText, const ElementRows& rows) {
+  void Apply(const char* elementBytes, const UniString* elementText, ElementRows& rows) {
     element_ = Guid2APIGuid(Corbane::Guid(elementBytes));
     elementBytes_ = elementBytes;
     elementText_ = elementText;
     rows_ = &rows;
+    taken_ = 0;
+    unmatched_.Clear();
     Array<API_PropertyDefinition> definitions;
     if (HostError error = host::GetElementPropertyDefinitions(element_, definitions); error != FvErr_NoError) {
       Report(error, "Import Property Values: GetPropertyDefinitions of element ", Name(ElementText()),
@@ -138,6 +234,7 @@ class ElementRestore {
       return;
     }
     for (const API_PropertyDefinition& definition : definitions) Restore(definition);
+    if (taken_ < rows.GetSize()) ReportRowsNotTaken();
   }
 
  private:
@@ -148,38 +245,35 @@ class ElementRestore {
       Report(error, "Import Property Values: GetPropertyGroup of element ", Name(ElementText()), " for property ",
              Name(definition.name), " failed with error code %d");
       MarkFailed();
+      unmatched_.Push(definition.name);
       return;
     }
     if (!IsIfcGroupName(group.name)) return;
     SetRowKey(key_.text, group.name, definition.name);
-    const RowTexts* row = rows_->GetPtr(key_);
-    if (row == nullptr) return;
+    RowTexts* row = rows_->GetPtr(key_);
+    if (row == nullptr || row->taken) return;
+    row->taken = true;
+    ++taken_;
     if (Fits(*row, group.name, definition)) SetValue(*row, group.name, definition);
   }
 
   UniString ElementText() const { return elementText_ != nullptr ? *elementText_ : UniString(elementBytes_); }
 
   // A value is set only on a definition that can hold it as recorded: the
-  // same kind of collection and, for a single value, the same value type.
-  // Anything else would store an empty or wrong value without a word.
+  // same kind of collection and, for single values and lists, the same value
+  // type. Anything else would store an empty or wrong value without a word.
   bool Fits(const RowTexts& row, const UniString& groupName, const API_PropertyDefinition& definition) {
     if (row.collection.empty() || !IsWord(row.collection, CollectionWord(definition.collectionType))) {
       NotRestored("collection type", groupName, definition);
       return false;
     }
-    if (definition.collectionType == API_SingleCollection && !IsWord(row.valueType, ValueTypeWord(definition.valueType))) {
+    const bool typed =
+        definition.collectionType == API_SingleCollection || definition.collectionType == API_ListCollection;
+    if (typed && !IsWord(row.valueType, ValueTypeWord(definition.valueType))) {
       NotRestored("value type", groupName, definition);
       return false;
     }
     return true;
-  }
-
-  // The host shows a value the user cleared as an empty text. A number, a
-  // boolean or a choice always shows something, so for them an empty text means
-  // "no value": set it so, rather than as 0, False or a choice that fails.
-  static bool HoldsNoValue(const RowTexts& row) {
-    return row.valueText.empty() &&
-           !(IsWord(row.collection, singleValueWord) && IsWord(row.valueType, ValueTypeWord(API_VariantString)));
   }
 
   void NotRestored(const char* what, const UniString& groupName, const API_PropertyDefinition& definition) {
@@ -192,13 +286,8 @@ class ElementRestore {
     ElementPropertyRecord property;
     property.definition = definition;
     property.value.singleVariant.type = definition.valueType;
-    if (HoldsNoValue(row))
-      property.value.variantStatus = API_ValueNull;
-    else if (IsWord(row.collection, singleValueWord))
-      FillSingleValue(property.value.singleVariant, row);
-    else
-      FillChoice(property.value.singleVariant, definition, row.valueText);
     property.isDefault = false;
+    if (!FillValue(property.value, row, groupName, definition)) return;
     if (HostError error = host::SetProperty(element_, property); error != FvErr_NoError) {
       Report(error, "Import Property Values: SetProperty of element ", Name(ElementText()), " for ", Name(groupName),
              " - ", Name(definition.name), " failed with error code %d");
@@ -206,11 +295,117 @@ class ElementRestore {
     }
   }
 
+  // False, with the reason reported, when nothing of the row can be set.
+  bool FillValue(API_PropertyValue& value, const RowTexts& row, const UniString& groupName,
+                 const API_PropertyDefinition& definition) {
+    switch (FormOf(row)) {
+      case ValueForm::Cleared: value.variantStatus = API_ValueNull; return true;
+      case ValueForm::Undefined: value.variantStatus = API_ValueUndefined; return true;
+      case ValueForm::Value: break;
+    }
+    if (definition.collectionType == API_SingleCollection) {
+      if (ReadItem(value.singleVariant, row.valueType, row.valueText)) return true;
+      return Unreadable(row, groupName, definition);
+    }
+    if (definition.collectionType == API_SingleChoiceCollection) {
+      if (const API_SingleEnumerationVariant* option = OptionShowing(definition, row.valueText)) {
+        value.singleVariant = option->keyVariant;
+        return true;
+      }
+      OptionGone(row.valueText, groupName, definition);
+      return false;
+    }
+    Corbane::UIndex count = 0;
+    if (!SplitNestedRecord(row.valueText, items_, count)) return Unreadable(row, groupName, definition);
+    for (Corbane::UIndex i = 0; i < count; ++i) {
+      if (definition.collectionType == API_ListCollection) {
+        API_Variant& item = value.listVariant.PushNew();
+        item.type = definition.valueType;
+        if (!ReadItem(item, row.valueType, items_[i])) return Unreadable(row, groupName, definition);
+      } else if (const API_SingleEnumerationVariant* option = OptionShowing(definition, items_[i])) {
+        value.listVariant.Push(option->keyVariant);
+      } else {
+        OptionGone(items_[i], groupName, definition);  // the other choices are still set
+      }
+    }
+    return count == 0 || !value.listVariant.IsEmpty();
+  }
+
+  // The last option whose shown value is the recorded text.
+  const API_SingleEnumerationVariant* OptionShowing(const API_PropertyDefinition& definition, std::string_view text) {
+    const API_SingleEnumerationVariant* found = nullptr;
+    if (IsAscii(text)) {
+      for (const API_SingleEnumerationVariant& option : definition.possibleEnumValues)
+        if (IsAsciiText(OptionDisplayText(option, optionText_), text)) found = &option;
+      return found;
+    }
+    const UniString wide = Text(text);
+    for (const API_SingleEnumerationVariant& option : definition.possibleEnumValues)
+      if (OptionDisplayText(option, optionText_) == wide) found = &option;
+    return found;
+  }
+
+  void OptionGone(std::string_view text, const UniString& groupName, const API_PropertyDefinition& definition) {
+    Report(FvErr_NoError, "Import Property Values: option ", Name(QuotedValue(Text(text))), " of ", Name(groupName),
+           ":", Name(definition.name), " is no longer offered; it is not restored on element ", Name(ElementText()));
+    MarkFailed();
+  }
+
+  bool Unreadable(const RowTexts& row, const UniString& groupName, const API_PropertyDefinition& definition) {
+    Report(FvErr_NoError, "Import Property Values: value ", Name(ShownValue(row)), " of element ",
+           Name(ElementText()), " for ", Name(groupName), " - ", Name(definition.name),
+           " cannot be read; value not restored");
+    MarkFailed();
+    return false;
+  }
+
+  // Each row that no definition of the element took, in file order, with its
+  // value, so that nothing the user set is lost without a word.
+  void ReportRowsNotTaken() {
+    struct NotTaken {
+      const KeyBytes* key;
+      const RowTexts* row;
+    };
+    Array<NotTaken> rows;
+    rows_->ForEach([&rows](const KeyBytes& key, const RowTexts& row) {
+      if (!row.taken) rows.Push({&key, &row});
+    });
+    std::sort(rows.begin(), rows.end(), [](const NotTaken& a, const NotTaken& b) { return a.row->order < b.row->order; });
+    for (const NotTaken& entry : rows) ReportRowNotTaken(*entry.key, *entry.row);
+  }
+
+  void ReportRowNotTaken(const KeyBytes& key, const RowTexts& row) {
+    Bytes group, property;
+    SplitRowKey(key.text, group, property);
+    const UniString propertyName = Text(property);
+    Report(FvErr_NoError, "Import Property Values: property ", Name(Text(group)), ":", Name(propertyName),
+           " of element ", Name(ElementText()), WhyNotTaken(key, propertyName), "; value ", Name(ShownValue(row)),
+           " not restored");
+    MarkFailed();
+  }
+
+  const char* WhyNotTaken(const KeyBytes& key, const UniString& propertyName) {
+    // The definition may be there, under a group that could not be read.
+    if (std::find(unmatched_.begin(), unmatched_.end(), propertyName) != unmatched_.end())
+      return " could not be matched to its definition";
+    switch (configured_.Of(key)) {
+      case ConfiguredProperties::Presence::Configured: return " is no longer available for this element";
+      case ConfiguredProperties::Presence::NotConfigured: return " is not in the new configuration";
+      case ConfiguredProperties::Presence::Unknown: break;
+    }
+    return " is not in the new configuration or not available for this element";
+  }
+
   API_Guid element_;
   const char* elementBytes_ = "";
   const UniString* elementText_ = nullptr;
-  const ElementRows* rows_ = nullptr;
+  ElementRows* rows_ = nullptr;
+  Corbane::UIndex taken_ = 0;
+  Array<UniString> unmatched_;  // definitions of the element whose group could not be read
   KeyBytes key_;
+  Array<Bytes> items_;     // of a list or multiple choice; they keep their storage from row to row
+  UniString optionText_;   // an option's shown value, when written out
+  ConfiguredProperties configured_;
 };
 
 // Takes one record into the current element's rows; a key already there keeps
@@ -224,11 +419,15 @@ class RecordGrouping {
     if (!rows_.IsEmpty() && element != std::string_view(currentElement_)) Apply();
     currentElement_.assign(element);
     SetRowKey(key_.text, record.Field(1), record.Field(2));
-    rows_.AddFilled(key_, [&record](RowTexts& row) {
+    const Corbane::UIndex order = rows_.GetSize();
+    rows_.AddFilled(key_, [&record, order](RowTexts& row) {
       row.valueType.assign(record.Field(3));
       row.measure.assign(record.Field(4));
       row.collection.assign(record.Field(5));
       row.valueText.assign(record.Field(6));
+      row.valueQuoted = record.FieldQuoted(6);
+      row.taken = false;
+      row.order = order;
     });
   }
 
@@ -272,7 +471,8 @@ void applyElementRows(UniString elementGuidText, RowTable rows) {
     if (entry.GetSize() < EntryFieldCount) return;  // as if absent: such an entry restores nothing
     KeyBytes keyBytes;
     SetRowKey(keyBytes.text, key);
-    texts.AddFilled(keyBytes, [&entry](RowTexts& row) {
+    texts.AddFilled(keyBytes, [&entry, order = texts.GetSize()](RowTexts& row) {
+      row.order = order;
       row.valueType = Narrowed(entry[ValueTypeEntry]);
       row.measure = Narrowed(entry[MeasureEntry]);
       row.collection = Narrowed(entry[CollectionEntry]);

@@ -339,7 +339,7 @@ TEST_F(Forvane, DiffAccountsForWhatEachGroupKept) {
             "    option set of Kind, \"A\", \"B\": now \"A\", \"C\"\n"
             "    value of Kind on " + e1 + ", \"B\": the option \"B\" is gone; now not set\n"
             "    value of Size on " + e1 + ", \"1,500\": the value type changed; now not set\n"
-            "    value of Tags on " + e1 + ", \"X\": the property takes several options; now not set\n"
+            "    value of Tags on " + e1 + ", \"X\": now not set\n"
             "Other: 1 definition kept\n"
             "  kept: 1 of 2 element values\n"
             "  not kept:\n"

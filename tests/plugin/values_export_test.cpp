@@ -57,7 +57,7 @@ TEST(ValueExportRows, OneRowPerUserSetIfcValueInTheHostsOrder) {
   const std::string& w = p.wallText;
   EXPECT_THAT(Lines(ReadText(folder.DataFile())),
               ElementsAre(w + ",Pset_WallCommon,FireRating,String,Default,SingleValue,2HR",
-                          w + ",Pset_WallCommon,Width,Double,Length,SingleValue,250",
+                          w + ",Pset_WallCommon,Width,Double,Length,SingleValue,0.25",
                           w + ",Pset_WallCommon,LoadBearing,Boolean,Default,SingleValue,True",
                           w + ",SGPset_Wall,Finish,String,Default,SingleValueFromCollection,Tile",
                           w + ",SGPset_Wall,Storeys,Integer,Default,SingleValue,3"));
@@ -81,28 +81,59 @@ TEST(ValueExportRows, OnlyIfcGroupsByTheirExactPrefix) {
                           e + ",SGPset_Slab,Mark,String,Default,SingleValue,in SGPset_Slab"));
 }
 
-TEST(ValueExportRows, RealsLoseTheirThousandsSeparatorsAndStringsKeepTheirCommas) {
+// The value field holds the stored value, not the host's text of it: a real
+// in its stored unit as the shortest text that reads back to it, and the
+// three statuses of a value told apart by quotes.
+TEST(ValueExportRows, ValuesTravelAsTheHostStoresThem) {
   ProjectBuilder b;
   const auto group = b.Group("Pset_Quantities");
-  const auto plain = b.Definition(group, "Count", API_VariantReal);
   const auto length = b.Definition(group, "Length", API_VariantReal, API_MeasureLength);
-  const auto area = b.Definition(group, "Area", API_VariantReal, API_MeasureArea);
+  const auto angle = b.Definition(group, "Angle", API_VariantReal, API_MeasureAngle);
   const auto text = b.Definition(group, "Note", API_VariantString);
-  const auto element = b.Element("Slab");
-  b.Set(element, plain, 1250.0);
-  b.Set(element, length, 1234.5678);  // 1,234,567.8 mm
-  b.Set(element, area, 1.0e6);
-  b.Set(element, text, "a, b");
+  const auto count = b.Options(b.Definition(group, "Count", API_VariantInteger), {});
+  b.Def(count).options = {{fvhost::NewGuid(), ProjectBuilder::Integer(12)}, {fvhost::NewGuid(), ProjectBuilder::Integer(-3)}};
+  struct Case {
+    fvhost::Guid definition;
+    fvhost::PropertyValue value;
+    std::string field;
+  };
+  auto status = [](std::int32_t type, std::int32_t valueStatus) {
+    fvhost::PropertyValue value;
+    value.single.type = type;
+    value.status = valueStatus;
+    return value;
+  };
+  auto single = [](fvhost::Value v) { return ProjectBuilder::Single(v); };
+  fvhost::PropertyValue chosen = single(fvhost::Value{});
+  chosen.single.type = API_VariantGuid;
+  chosen.single.guid = b.Def(count).options[1].key;
+  const std::vector<Case> cases = {
+      {length, single(ProjectBuilder::Real(38.3451)), "SingleValue,38.3451"},
+      {length, single(ProjectBuilder::Real(1234.5678)), "SingleValue,1234.5678"},
+      {length, single(ProjectBuilder::Real(1e-300)), "SingleValue,1e-300"},
+      {length, single(ProjectBuilder::Real(1.8e305)), "SingleValue,1.8e+305"},
+      {angle, single(ProjectBuilder::Real(3e306)), "SingleValue,3e+306"},
+      {text, single(ProjectBuilder::Text("a, b")), "SingleValue,\"a, b\""},
+      {text, single(ProjectBuilder::Text("")), "SingleValue,\"\""},
+      {text, single(ProjectBuilder::Text("Undefined")), "SingleValue,\"Undefined\""},
+      {text, status(API_VariantString, API_ValueNull), "SingleValue,"},
+      {text, status(API_VariantString, API_ValueUndefined), "SingleValue,Undefined"},
+      {count, chosen, "SingleValueFromCollection,-3"},
+  };
+  std::vector<fvhost::Guid> elements;
+  for (const Case& c : cases) {
+    elements.push_back(b.Element("Slab"));
+    b.SetValue(elements.back(), c.definition, c.value);
+  }
   ScratchFolder folder;
   InProcessHost host(b.Build(), OptionsFor(folder));
 
   EXPECT_EQ(Export(host), 1);
-  const std::string e = GuidText(element);
-  EXPECT_THAT(Lines(ReadText(folder.DataFile())),
-              ElementsAre(e + ",Pset_Quantities,Count,Double,Default,SingleValue,1250",
-                          e + ",Pset_Quantities,Length,Double,Length,SingleValue,1234567.8",
-                          e + ",Pset_Quantities,Area,Double,Area,SingleValue,1000000",
-                          e + ",Pset_Quantities,Note,String,Default,SingleValue,\"a, b\""));
+  EXPECT_THAT(host.Report(), IsEmpty());
+  const auto lines = Lines(ReadText(folder.DataFile()));
+  ASSERT_EQ(lines.size(), cases.size());
+  for (std::size_t i = 0; i < cases.size(); ++i)
+    EXPECT_THAT(lines[i], testing::EndsWith("," + cases[i].field)) << "case " << i;
 }
 
 TEST(ValueExportRows, LinkedCopiesWriteNoRowsAndTheirOwnValuesAreReportedNotLostInSilence) {
@@ -133,41 +164,53 @@ TEST(ValueExportRows, AProjectWithoutElementsGivesAnEmptyFileOverAnOlderOne) {
   EXPECT_EQ(ReadText(folder.DataFile()), "");
 }
 
-TEST(ValueExportRows, AListValueIsReportedNotLostInSilence) {
+// The items of a list or a multiple choice form a record nested in the value
+// field, so that an item may hold commas and quotes, and an empty list, one
+// empty item and a cleared list stay apart.
+TEST(ValueExportRows, ListsAndMultipleChoicesTravelAsNestedRecords) {
   ProjectBuilder b;
   const auto group = b.Group("Pset_DoorCommon");
   const auto marks = b.Definition(group, "Marks", API_VariantString, API_MeasureDefault, API_ListCollection);
-  const auto choices = b.Options(b.Definition(group, "Hardware"), {"Lock", "Closer", "Hinge"});
-  b.Def(choices).collectionType = API_MultipleChoiceCollection;
-  b.Def(choices).defaultValue = {};
-  const auto mark = b.Definition(group, "Reference");
-  const auto door = b.Element("Door");
-  fvhost::PropertyValue list;
-  list.list = {ProjectBuilder::Text("A"), ProjectBuilder::Text("B")};
-  b.SetValue(door, marks, list);
-  fvhost::PropertyValue several;
-  for (const auto& option : b.Def(choices).options) {
-    fvhost::Value key;
-    key.type = API_VariantGuid;
-    key.guid = option.key;
-    several.list.push_back(key);
-  }
-  b.SetValue(door, choices, several);
-  b.Set(door, mark, "D-01");
-  const auto plainDoor = b.Element("Door");  // list properties at their defaults: nothing to say
-  (void)plainDoor;
+  const auto widths = b.Definition(group, "Widths", API_VariantReal, API_MeasureLength, API_ListCollection);
+  const auto hardware = b.Options(b.Definition(group, "Hardware"), {"Lock, keyed", "Closer", "2\" Hinge"});
+  b.Def(hardware).collectionType = API_MultipleChoiceCollection;
+  b.Def(hardware).defaultValue = {};
+  auto list = [](std::vector<fvhost::Value> items) {
+    fvhost::PropertyValue value;
+    value.list = std::move(items);
+    return value;
+  };
+  auto key = [&](int option) {
+    fvhost::Value v;
+    v.type = API_VariantGuid;
+    v.guid = b.Def(hardware).options[static_cast<std::size_t>(option)].key;
+    return v;
+  };
+  fvhost::PropertyValue cleared;
+  cleared.status = API_ValueNull;
+  const std::vector<std::pair<fvhost::Guid, fvhost::PropertyValue>> values = {
+      {marks, list({ProjectBuilder::Text("A"), ProjectBuilder::Text("B, C")})},
+      {marks, list({ProjectBuilder::Text("")})},
+      {marks, list({})},
+      {marks, cleared},
+      {widths, list({ProjectBuilder::Real(0.9), ProjectBuilder::Real(1.25)})},
+      {hardware, list({key(2), key(0)})},
+  };
+  for (const auto& [definition, value] : values) b.SetValue(b.Element("Door"), definition, value);
   ScratchFolder folder;
   InProcessHost host(b.Build(), OptionsFor(folder));
 
-  EXPECT_EQ(Export(host), 2);
-  const std::string d = GuidText(door);
-  EXPECT_THAT(host.Report(),
-              ElementsAre("Export Property Values: value of element " + d +
-                              " for property Pset_DoorCommon:Marks is a list and is not kept",
-                          "Export Property Values: value of element " + d +
-                              " for property Pset_DoorCommon:Hardware is a list and is not kept"));
-  EXPECT_THAT(Lines(ReadText(folder.DataFile())),
-              ElementsAre(d + ",Pset_DoorCommon,Reference,String,Default,SingleValue,D-01"));
+  EXPECT_EQ(Export(host), 1);
+  EXPECT_THAT(host.Report(), IsEmpty());
+  std::vector<std::string> tails;
+  for (const std::string& line : Lines(ReadText(folder.DataFile()))) tails.push_back(line.substr(line.find(',') + 1));
+  EXPECT_THAT(tails, ElementsAre("Pset_DoorCommon,Marks,String,Default,ListValue,\"A,\"\"B, C\"\"\"",
+                                 "Pset_DoorCommon,Marks,String,Default,ListValue,\"\"\"\"\"\"",
+                                 "Pset_DoorCommon,Marks,String,Default,ListValue,\"\"",
+                                 "Pset_DoorCommon,Marks,String,Default,ListValue,",
+                                 "Pset_DoorCommon,Widths,Double,Length,ListValue,\"0.9,1.25\"",
+                                 "Pset_DoorCommon,Hardware,String,Default,MultipleValuesFromCollection,"
+                                 "\"\"\"2\"\"\"\" Hinge\"\",\"\"Lock, keyed\"\"\""));
 }
 
 TEST(ValueExportFailures, NoElementListMeansNoFileAndAnOlderFileStays) {
@@ -261,7 +304,7 @@ TEST(ValueExportFailures, EachPropertyFailureSkipsOnlyThatProperty) {
                           "Export Default Property Values: GetPropertyValueString of element " + w +
                               " for property SGPset_Wall:Storeys failed with Error Code : " +
                               Code(FvErr_BadParameter)));
-  EXPECT_THAT(Lines(ReadText(folder.DataFile())), ElementsAre(w + ",Pset_WallCommon,Width,Double,Length,SingleValue,250"));
+  EXPECT_THAT(Lines(ReadText(folder.DataFile())), ElementsAre(w + ",Pset_WallCommon,Width,Double,Length,SingleValue,0.25"));
 }
 
 TEST(ValueExportFailures, NamesEnterReportLinesAsPlainText) {

@@ -123,19 +123,31 @@ TEST_F(ValueImport, TwoSeparateRunsOfOneElementAreAppliedTwiceInFileOrder) {
   EXPECT_EQ(Calls(host, "SetProperty"), 3);
 }
 
-TEST_F(ValueImport, RowsWithoutADefinitionAreDroppedSilently) {
+// A row that no definition of its element takes is named with its value, and
+// the line says whether the configuration lost the property or the element did.
+TEST_F(ValueImport, RowsWithoutADefinitionAreNamedWithTheirValue) {
   Reimported p;
-  DataFile(Row(p.w, "Gone", "String", "Default", "x") + Row(p.w, "FireRating", "String", "Default", "y", "SingleValue",
-                                                            "Pset_Dropped") +
-           Row(p.w, "FireRating", "String", "Default", "not ours", "SingleValue", "Custom") + "short,row\n" +
-           Row(p.w, "FireRating", "String", "Default", "2HR"));
+  p.b.AvailableFor(p.b.Definition(p.common, "SlabOnly"), {"IfcSlab"});
+  DataFile(Row(p.w, "Gone", "String", "Default", "\"x\ny\"") +
+           Row(p.w, "FireRating", "String", "Default", "y", "SingleValue", "Pset_Dropped") +
+           Row(p.w, "SlabOnly", "Double", "Length", "1.5") + "short,row\n" +
+           Row(p.w, "FireRating", "String", "Default", "2HR") +
+           Row(p.w, "Long", "String", "Default", std::string(201, 'L')));
   InProcessHost host(p.b.Build(), Traced());
 
-  EXPECT_EQ(RunRestore(), 1);
-  EXPECT_THAT(host.Report(), IsEmpty());
+  EXPECT_EQ(RunRestore(), 2);
+  const std::string line = "Import Property Values: property Pset_WallCommon:";
+  EXPECT_THAT(host.Report(),
+              ElementsAre(line + "Gone of element " + p.w + " is not in the new configuration; value \"x\\ny\" not restored",
+                          "Import Property Values: property Pset_Dropped:FireRating of element " + p.w +
+                              " is not in the new configuration; value \"y\" not restored",
+                          line + "SlabOnly of element " + p.w +
+                              " is no longer available for this element; value \"1.5 m\" not restored",
+                          line + "Long of element " + p.w + " is not in the new configuration; value \"" +
+                              std::string(200, 'L') + "...\" (201 characters) not restored"));
   EXPECT_EQ(Text(host.project(), p.wall, "FireRating"), "2HR");
-  EXPECT_EQ(Text(host.project(), p.wall, "FireRating", "Custom"), "<default>");
   EXPECT_EQ(Calls(host, "SetProperty"), 1);
+  EXPECT_EQ(Calls(host, "GetPropertyDefinitions"), 1);  // the configuration is listed once, for all rows
 }
 
 TEST_F(ValueImport, AMissingFileIsReportedAndAnEmptyOneIsNothingToDo) {
@@ -154,20 +166,22 @@ TEST_F(ValueImport, AMissingFileIsReportedAndAnEmptyOneIsNothingToDo) {
   EXPECT_TRUE(host.project() == before);
 }
 
-TEST_F(ValueImport, RealsAreScaledBackFromTheUnitTheyWereShownIn) {
+TEST_F(ValueImport, RealsAreSetAsStoredWhateverTheirMeasureAndAnUnreadableOneIsNamed) {
   Reimported p;
-  DataFile(Row(p.w, "Width", "Double", "Length", "1250") + Row(p.w, "Slope", "Double", "Angle", "90") +
-           Row(p.w, "Area", "Double", "Area", "12.5") + Row(p.o, "Width", "Double", "Length", "-0.001"));
+  DataFile(Row(p.w, "Width", "Double", "Length", "1.25") + Row(p.w, "Slope", "Double", "Angle", "1.5707963267948966") +
+           Row(p.w, "Area", "Double", "Area", "1.8e+305") + Row(p.o, "Width", "Double", "Length", "1.2.5") +
+           Row(p.o, "Storeys", "Integer", "Default", "4.5"));
   InProcessHost host(p.b.Build(), OptionsFor(folder_));
 
-  EXPECT_EQ(RunRestore(), 1);
+  EXPECT_EQ(RunRestore(), 2);
   auto& project = host.project();
   EXPECT_EQ(UserValue(project, p.wall, "Pset_WallCommon", "Width")->single.realValue, 1.25);
-  EXPECT_EQ(UserValue(project, p.wall, "Pset_WallCommon", "Slope")->single.realValue,
-            fvhost::ReadBackReal(90.0, API_MeasureAngle));
-  EXPECT_DOUBLE_EQ(UserValue(project, p.wall, "Pset_WallCommon", "Slope")->single.realValue, std::numbers::pi / 2);
-  EXPECT_EQ(UserValue(project, p.wall, "Pset_WallCommon", "Area")->single.realValue, 12.5);
-  EXPECT_DOUBLE_EQ(UserValue(project, p.other, "Pset_WallCommon", "Width")->single.realValue, -0.000001);
+  EXPECT_EQ(UserValue(project, p.wall, "Pset_WallCommon", "Slope")->single.realValue, std::numbers::pi / 2);
+  EXPECT_EQ(UserValue(project, p.wall, "Pset_WallCommon", "Area")->single.realValue, 1.8e305);
+  const std::string of = " of element " + p.o + " for Pset_WallCommon - ";
+  EXPECT_THAT(host.Report(), ElementsAre("Import Property Values: value \"1.2.5 m\"" + of + "Width cannot be read; value not restored",
+                                         "Import Property Values: value \"4.5\"" + of + "Storeys cannot be read; value not restored"));
+  EXPECT_EQ(UserValue(project, p.other, "Pset_WallCommon", "Width"), nullptr);
 }
 
 TEST_F(ValueImport, OnlyTheExactWordTrueSetsABooleanTrue) {
@@ -207,18 +221,18 @@ TEST_F(ValueImport, AChangedValueTypeOrCollectionIsReportedInsteadOfStoredWrongl
   EXPECT_EQ(Text(project, p.other, "FireRating"), "kept");
 }
 
-TEST_F(ValueImport, AnOptionTheNewConfigurationDroppedIsRefusedByTheHostAndReported) {
+TEST_F(ValueImport, AChoiceWhoseOptionIsGoneIsNamedWithItsOption) {
   Reimported p;
   DataFile(Row(p.w, "Finish", "String", "Default", "Stone", "SingleValueFromCollection") +
            Row(p.w, "FireRating", "String", "Default", "2HR"));
-  InProcessHost host(p.b.Build(), OptionsFor(folder_));
+  InProcessHost host(p.b.Build(), Traced());
 
   EXPECT_EQ(RunRestore(), 2);
-  ASSERT_EQ(host.Report().size(), 1u);
-  EXPECT_THAT(host.Report()[0], testing::StartsWith("Import Property Values: SetProperty of element " + p.w +
-                                                    " for Pset_WallCommon - Finish failed with error code "));
+  EXPECT_THAT(host.Report(), ElementsAre("Import Property Values: option \"Stone\" of Pset_WallCommon:Finish is no "
+                                         "longer offered; it is not restored on element " + p.w));
   EXPECT_EQ(UserValue(host.project(), p.wall, "Pset_WallCommon", "Finish"), nullptr);
   EXPECT_EQ(Text(host.project(), p.wall, "FireRating"), "2HR");
+  EXPECT_EQ(Calls(host, "SetProperty"), 1);
 }
 
 TEST_F(ValueImport, AnElementThatIsGoneIsReportedAndTheOthersAreRestored) {
@@ -240,7 +254,7 @@ TEST_F(ValueImport, AnElementThatIsGoneIsReportedAndTheOthersAreRestored) {
 TEST_F(ValueImport, HostFailuresForOneDefinitionSkipOnlyThatDefinition) {
   Reimported p;
   DataFile(Row(p.w, "FireRating", "String", "Default", "2HR") + Row(p.w, "Storeys", "Integer", "Default", "4") +
-           Row(p.w, "Width", "Double", "Length", "100"));
+           Row(p.w, "Width", "Double", "Length", "0.1"));
   // The wall's definitions in order: FireRating, Width, Slope, Area, LoadBearing, Storeys, Finish, then Custom's.
   InProcessHost host(p.b.Build(), Traced({Fail("GetPropertyGroup", "", FvErr_NoSuchGroup, 1),
                                           Fail("SetProperty", "", FvErr_ReadOnly, 2)}));
@@ -250,7 +264,9 @@ TEST_F(ValueImport, HostFailuresForOneDefinitionSkipOnlyThatDefinition) {
               ElementsAre("Import Property Values: GetPropertyGroup of element " + p.w +
                               " for property FireRating failed with error code " + Code(FvErr_NoSuchGroup),
                           "Import Property Values: SetProperty of element " + p.w +
-                              " for Pset_WallCommon - Storeys failed with error code " + Code(FvErr_ReadOnly)));
+                              " for Pset_WallCommon - Storeys failed with error code " + Code(FvErr_ReadOnly),
+                          "Import Property Values: property Pset_WallCommon:FireRating of element " + p.w +
+                              " could not be matched to its definition; value \"2HR\" not restored"));
   EXPECT_EQ(UserValue(host.project(), p.wall, "Pset_WallCommon", "Width")->single.realValue, 0.1);
   EXPECT_EQ(Calls(host, "GetPropertyGroup"), 8);  // also for the definitions without a row
   EXPECT_FALSE(values_test::fs::exists(folder_.DataFile()));

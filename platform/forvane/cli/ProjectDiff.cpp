@@ -1,6 +1,7 @@
 #include "ProjectDiff.hpp"
 
 #include <cstring>
+#include <algorithm>
 #include <map>
 #include <ostream>
 #include <set>
@@ -333,24 +334,31 @@ class GroupAccount {
     // A value that is still there but different speaks for itself.
     if (nowHeld != nullptr) return "now " + ShownValue(*nowHeld);
     std::string reason;
-    if (was.collectionType == API_ListCollection)
-      reason = "the property holds a list; ";
-    else if (was.collectionType == API_MultipleChoiceCollection)
-      reason = "the property takes several options; ";
-    else if (!held.element->link.IsNull())
+    if (!held.element->link.IsNull())
       reason = "the element is a linked copy; ";
     else if (now.valueType != was.valueType)
       reason = "the value type changed; ";
     else if (now.collectionType != was.collectionType)
       reason = "the collection type changed; ";
-    else if (IsChoice(was) && IsChoice(now)) {
-      const auto options = OptionTexts(now);
-      const std::string text = fvhost::ValueDisplayText(*held.definition, *held.value);
-      bool offered = false;
-      for (const auto& option : options) offered = offered || option == text;
-      if (!offered) reason = "the option " + Quoted(text) + " is gone; ";
-    }
+    else if (IsChoice(was) && IsChoice(now))
+      reason = GoneOptions(held, OptionTexts(now));
     return reason + "now not set";
+  }
+
+  // The chosen options that the second project no longer offers, one or several.
+  static std::string GoneOptions(const Held& held, const std::vector<std::string>& offered) {
+    std::vector<fvhost::PropertyValue> chosen{*held.value};
+    if (held.definition->collectionType == API_MultipleChoiceCollection) {
+      chosen.clear();
+      for (const auto& item : held.value->list) chosen.push_back(fvhost::PropertyValue{{}, {item}, API_ValueNormal});
+    }
+    std::vector<std::string> gone;
+    for (const auto& value : chosen) {
+      const std::string text = fvhost::ValueDisplayText(*held.definition, value);
+      if (std::find(offered.begin(), offered.end(), text) == offered.end()) gone.push_back(text);
+    }
+    if (gone.empty()) return "";
+    return (gone.size() == 1 ? "the option " + Quoted(gone[0]) + " is gone; " : "the options " + QuotedList(gone) + " are gone; ");
   }
 
   // Something the second project has that the first did not: a change, not a loss.
