@@ -31,6 +31,11 @@ class BenchHost {
   Corbane::OwnerId owner() { return host_->host().addOns().back().owner; }
   // Drops the undo history, so that repeated commands do not pile up snapshots.
   void ForgetUndo() { host_->host().SetProject(std::move(host_->project())); }
+  // Undoes the last command, then drops the history.
+  void UndoAndForget() {
+    if (!host_->host().Undo()) std::abort();
+    ForgetUndo();
+  }
 
   ProjectShape shape;
   values_test::ScratchFolder folder;

@@ -29,9 +29,16 @@ fvhost::Definition MakeDefinition(const fvhost::Guid& group, int property, const
     case PropertyKind::Boolean: d.valueType = API_VariantBoolean; break;
     case PropertyKind::Area: d.valueType = API_VariantReal; d.measureType = API_MeasureArea; break;
     case PropertyKind::Angle: d.valueType = API_VariantReal; d.measureType = API_MeasureAngle; break;
+    case PropertyKind::LengthList:
+      d.valueType = API_VariantReal;
+      d.measureType = API_MeasureLength;
+      d.collectionType = API_ListCollection;
+      break;
     case PropertyKind::Choice:
+    case PropertyKind::MultipleChoice:
       d.valueType = API_VariantString;
-      d.collectionType = API_SingleChoiceCollection;
+      d.collectionType =
+          KindOf(property) == PropertyKind::Choice ? API_SingleChoiceCollection : API_MultipleChoiceCollection;
       for (int o = 0; o < choiceOptionCount; ++o) {
         fvhost::Option option;
         option.key = fvhost::NewGuid();
@@ -43,6 +50,7 @@ fvhost::Definition MakeDefinition(const fvhost::Guid& group, int property, const
       break;
   }
   if (d.collectionType == API_SingleCollection) d.defaultValue.single.type = d.valueType;
+  if (d.collectionType == API_ListCollection || d.collectionType == API_MultipleChoiceCollection) d.defaultValue.single = {};
   return d;
 }
 
@@ -61,23 +69,48 @@ bool IsSet(const ProjectShape& shape, int element, int property) {
   return static_cast<double>(h >> 11) * 0x1.0p-53 < shape.valueShare;
 }
 
+namespace {
+
 int ChoiceOf(int element, int property) { return (element + property) % choiceOptionCount; }
 
-fvhost::Value ValueOf(PropertyKind kind, int element, int property) {
+fvhost::Value OptionKey(const fvhost::Definition& definition, int option) {
+  fvhost::Value key;
+  key.type = API_VariantGuid;
+  key.guid = definition.options[static_cast<std::size_t>(option % choiceOptionCount)].key;
+  return key;
+}
+
+fvhost::Value Real(double real) {
   fvhost::Value v;
-  switch (kind) {
+  v.type = API_VariantReal;
+  v.realValue = real;
+  return v;
+}
+
+}  // namespace
+
+fvhost::PropertyValue ValueOf(const fvhost::Definition& definition, int element, int property) {
+  fvhost::PropertyValue value;
+  fvhost::Value& v = value.single;
+  switch (KindOf(property)) {
     case PropertyKind::Text:
       v.type = API_VariantString;
       v.text = (element % 7 == 0 ? "Rated, tested " : "Rated ") + std::to_string(element) + "-" + std::to_string(property);
       break;
     case PropertyKind::Integer: v.type = API_VariantInteger; v.intValue = element * 7 + property; break;
-    case PropertyKind::Length: v.type = API_VariantReal; v.realValue = (element % 1000) * 0.001 + property * 0.25; break;
+    case PropertyKind::Length: v = Real((element % 1000) * 0.001 + property * 0.25); break;
     case PropertyKind::Boolean: v.type = API_VariantBoolean; v.boolValue = (element + property) % 2 == 0; break;
-    case PropertyKind::Area: v.type = API_VariantReal; v.realValue = 12.5 + (element % 97) / 3.0; break;
-    case PropertyKind::Angle: v.type = API_VariantReal; v.realValue = (element % 360) * 0.0174532925199; break;
-    case PropertyKind::Choice: v.type = API_VariantGuid; break;  // the key is the definition's
+    case PropertyKind::Area: v = Real(12.5 + (element % 97) / 3.0); break;
+    case PropertyKind::Angle: v = Real((element % 360) * 0.0174532925199); break;
+    case PropertyKind::Choice: v = OptionKey(definition, ChoiceOf(element, property)); break;
+    case PropertyKind::MultipleChoice:  // one to three options
+      for (int o = 0; o <= (element + property) % 3; ++o) value.list.push_back(OptionKey(definition, ChoiceOf(element, property) + 2 * o));
+      break;
+    case PropertyKind::LengthList:  // two or three lengths
+      for (int i = 0; i < 2 + element % 2; ++i) value.list.push_back(Real((element % 500) * 0.002 + i * 0.4));
+      break;
   }
-  return v;
+  return value;
 }
 
 std::string GroupName(int group) {
@@ -107,11 +140,7 @@ fvhost::Project GenerateProject(const ProjectShape& shape) {
     for (int p = 0; p < static_cast<int>(project.definitions.size()); ++p) {
       if (!IsSet(shape, e, p)) continue;
       const fvhost::Definition& d = project.definitions[static_cast<std::size_t>(p)];
-      fvhost::PropertyValue value;
-      value.single = ValueOf(KindOf(p), e, p);
-      if (d.collectionType == API_SingleChoiceCollection)
-        value.single.guid = d.options[static_cast<std::size_t>(ChoiceOf(e, p))].key;
-      element->values.push_back({d.guid, value});
+      element->values.push_back({d.guid, ValueOf(d, e, p)});
     }
     project.elements.push_back(std::move(element));
   }

@@ -21,17 +21,17 @@ struct ProjectShape {
 };
 
 // What a property holds; properties take the kinds in turn.
-enum class PropertyKind { Text, Integer, Length, Boolean, Choice, Area, Angle };
-inline constexpr int propertyKindCount = 7;
+enum class PropertyKind { Text, Integer, Length, Boolean, Choice, Area, Angle, MultipleChoice, LengthList };
+inline constexpr int propertyKindCount = 9;
 inline constexpr int choiceOptionCount = 5;
 
 PropertyKind KindOf(int propertyIndex);
 // Whether element `element` has a user-set value of the property `property`
 // (numbered over all groups, the other group's last).
 bool IsSet(const ProjectShape& shape, int element, int property);
-// The value element `element` holds for property `property`; a choice by the option's index.
-fvhost::Value ValueOf(PropertyKind kind, int element, int property);
-int ChoiceOf(int element, int property);
+// The value element `element` holds for property `property`, of definition
+// `definition`: a choice names the definition's option keys.
+fvhost::PropertyValue ValueOf(const fvhost::Definition& definition, int element, int property);
 
 fvhost::Project GenerateProject(const ProjectShape& shape);
 

@@ -77,6 +77,27 @@ UniString RowKey(const UniString& groupName, const UniString& propertyName) {
 
 namespace {
 
+// A set of bytes looked up in one step, for the scans that every field of
+// every record goes through.
+class ByteSet {
+ public:
+  constexpr explicit ByteSet(std::string_view bytes) {
+    for (const char byte : bytes) members_[static_cast<unsigned char>(byte)] = true;
+  }
+  constexpr void Add(char byte) noexcept { members_[static_cast<unsigned char>(byte)] = true; }
+  constexpr bool Holds(char byte) const noexcept { return members_[static_cast<unsigned char>(byte)]; }
+
+ private:
+  std::array<bool, 256> members_{};
+};
+
+// The bytes that are not plain ASCII, and `more`.
+constexpr ByteSet WideBytesAnd(std::string_view more) {
+  ByteSet set(more);
+  for (int byte = 0x80; byte < 0x100; ++byte) set.Add(static_cast<char>(byte));
+  return set;
+}
+
 enum class Escape { GroupName, None };
 
 bool IsHighSurrogate(Corbane::UInt32 unit) noexcept { return unit >= 0xD800 && unit <= 0xDBFF; }
@@ -140,12 +161,16 @@ void AppendKeyName(Bytes& key, const UniString& name, Escape escape) {
 // Plain ASCII, as nearly every name is, is its own key text; anything else is
 // read as text first, so that bytes the text reading replaces key as it does.
 void AppendKeyName(Bytes& key, std::string_view name, Escape escape) {
-  if (!IsAscii(name)) {
-    AppendKeyName(key, UniString(name.data(), static_cast<Corbane::UIndex>(name.size()), Corbane::CC_Default), escape);
+  static constexpr ByteSet groupStops = WideBytesAnd(":\\");
+  static constexpr ByteSet propertyStops = WideBytesAnd("");
+  const ByteSet& stops = escape == Escape::GroupName ? groupStops : propertyStops;
+  const auto stop = std::find_if(name.begin(), name.end(), [&stops](char c) { return stops.Holds(c); });
+  if (stop == name.end()) {
+    key.append(name);
     return;
   }
-  if (std::none_of(name.begin(), name.end(), [escape](char c) { return NeedsEscape(c, escape); })) {
-    key.append(name);
+  if (!IsAscii(name.substr(static_cast<std::size_t>(stop - name.begin())))) {
+    AppendKeyName(key, UniString(name.data(), static_cast<Corbane::UIndex>(name.size()), Corbane::CC_Default), escape);
     return;
   }
   for (const char c : name) AppendKeyAscii(key, c, escape);
@@ -196,7 +221,8 @@ void NarrowInto(Bytes& out, const UniString& text) {
 Corbane::CStr PathText(const Nostrel::Location& location) { return Narrow(location.ToDisplayText()); }
 
 void AppendCsvField(Bytes& record, std::string_view field, bool quote) {
-  if (!quote && field.find_first_of(",\"\r\n") == std::string_view::npos) {
+  static constexpr ByteSet quoted(",\"\r\n");
+  if (!quote && std::none_of(field.begin(), field.end(), [](char byte) { return quoted.Holds(byte); })) {
     record.append(field);
     return;
   }
@@ -296,7 +322,7 @@ void DataFileReader::Close() noexcept {
 }
 
 UniString DataFileReader::FieldText(Corbane::UIndex i) const {
-  return UniString(fields_[i].data(), static_cast<Corbane::UIndex>(fields_[i].size()), Corbane::CC_Default);
+  return UniString(views_[i].data(), static_cast<Corbane::UIndex>(views_[i].size()), Corbane::CC_Default);
 }
 
 bool DataFileReader::Fill() {
@@ -308,12 +334,9 @@ bool DataFileReader::Fill() {
 }
 
 Bytes& DataFileReader::NewField() {
-  if (count_ == fields_.GetSize()) {
-    fields_.PushNew();
-    quoted_.Push(false);
-  }
-  quoted_[count_] = false;
-  Bytes& field = fields_[count_++];
+  while (fields_.GetSize() <= count_) fields_.PushNew();
+  ViewField({});
+  Bytes& field = fields_[count_ - 1];
   field.clear();
   return field;
 }
@@ -341,13 +364,8 @@ bool DataFileReader::ReadQuoted(Bytes& field) {
 namespace {
 
 bool EndsPlainRun(char byte) noexcept {
-  static constexpr auto stops = [] {
-    std::array<bool, 256> table{};
-    table[static_cast<unsigned char>(',')] = table[static_cast<unsigned char>('\n')] =
-        table[static_cast<unsigned char>('\r')] = true;
-    return table;
-  }();
-  return stops[static_cast<unsigned char>(byte)];
+  static constexpr ByteSet stops(",\r\n");
+  return stops.Holds(byte);
 }
 
 }  // namespace
@@ -377,19 +395,65 @@ DataFileReader::FieldEnd DataFileReader::ReadPlain(Bytes& field) {
 
 // A record that lies whole in the buffer and holds no quote and no CR, as
 // nearly every record does, is its text between commas.
-bool DataFileReader::TakePlainRecord() {
-  const char* begin = buffer_ + position_;
-  const auto* end = static_cast<const char*>(std::memchr(begin, '\n', filled_ - position_));
-  if (end == nullptr) return false;
-  const auto length = static_cast<std::size_t>(end - begin);
-  if (std::memchr(begin, '"', length) != nullptr || std::memchr(begin, '\r', length) != nullptr) return false;
-  for (const char* field = begin;;) {
-    const auto* comma = static_cast<const char*>(std::memchr(field, ',', static_cast<std::size_t>(end - field)));
-    NewField().assign(field, comma != nullptr ? comma : end);
-    if (comma == nullptr) break;
-    field = comma + 1;
+// A record that lies whole in the buffer, as nearly every record does, is
+// read in place: a field is a view of the buffer, and only a quoted field with
+// doubled quotes is copied, without them. False, with nothing taken, for a
+// record that runs past the buffer or that the careful reading must judge (a
+// CR, text after a closing quote).
+bool DataFileReader::TakeRecordInBuffer() {
+  const char* p = buffer_ + position_;
+  const char* const end = buffer_ + filled_;
+  // The line end that ends the record; one inside a quoted field moves it on.
+  auto lineEndAfter = [end](const char* from) -> const char* {
+    const auto* lineEnd = static_cast<const char*>(std::memchr(from, '\n', static_cast<std::size_t>(end - from)));
+    if (lineEnd == nullptr || std::memchr(from, '\r', static_cast<std::size_t>(lineEnd - from)) != nullptr) return nullptr;
+    return lineEnd;
+  };
+  const char* lineEnd = lineEndAfter(p);
+  if (lineEnd == nullptr) return false;
+  count_ = 0;
+  bool copied = false;
+  for (;;) {
+    if (*p == '"') {
+      const char* close = p + 1;
+      bool doubled = false;
+      for (;;) {
+        close = static_cast<const char*>(std::memchr(close, '"', static_cast<std::size_t>(end - close)));
+        if (close == nullptr || close + 1 == end) return false;
+        if (close[1] != '"') break;
+        doubled = true;
+        close += 2;
+      }
+      if (close > lineEnd && (lineEnd = lineEndAfter(close)) == nullptr) return false;
+      if (doubled) {
+        while (fields_.GetSize() <= count_) fields_.PushNew();
+        Bytes& field = fields_[count_];
+        field.clear();
+        for (const char* c = p + 1; c != close; ++c) {
+          field.push_back(*c);
+          if (*c == '"') ++c;
+        }
+        ViewField({});  // pointed at its copy once the record is whole
+        copied = true;
+      } else {
+        ViewField(std::string_view(p + 1, static_cast<std::size_t>(close - p - 1)));
+      }
+      quoted_[count_ - 1] = true;
+      p = close + 1;
+    } else {
+      const auto* comma = static_cast<const char*>(std::memchr(p, ',', static_cast<std::size_t>(lineEnd - p)));
+      const char* stop = comma != nullptr ? comma : lineEnd;
+      ViewField(std::string_view(p, static_cast<std::size_t>(stop - p)));
+      p = stop;
+    }
+    if (p == lineEnd) break;
+    if (*p != ',') return false;  // text after a closing quote
+    ++p;
   }
-  position_ += length + 1;
+  if (copied)
+    for (Corbane::UIndex i = 0; i < count_; ++i)
+      if (views_[i].data() == nullptr) views_[i] = std::string_view(fields_[i].data(), fields_[i].size());
+  position_ = static_cast<std::size_t>(lineEnd + 1 - buffer_);
   return true;
 }
 
@@ -399,18 +463,26 @@ bool DataFileReader::TakePlainRecord() {
 bool DataFileReader::Next() {
   count_ = 0;
   if (!Fill()) return false;
-  if (TakePlainRecord()) return true;
+  if (TakeRecordInBuffer()) return true;
+  count_ = 0;
+  ReadRecord();
+  // The fields' storage is settled only now: the array may have grown.
+  for (Corbane::UIndex i = 0; i < count_; ++i) views_[i] = std::string_view(fields_[i].data(), fields_[i].size());
+  return true;
+}
+
+void DataFileReader::ReadRecord() {
   for (;;) {
     Bytes& field = NewField();
     if (buffer_[position_] == '"') {
       quoted_[count_ - 1] = true;
       ++position_;
-      if (!ReadQuoted(field)) return true;
+      if (!ReadQuoted(field)) return;
     }
-    if (ReadPlain(field) == FieldEnd::RecordEnd) return true;
+    if (ReadPlain(field) == FieldEnd::RecordEnd) return;
     if (!Fill()) {
       NewField();  // a comma at the very end of the file still ends a field
-      return true;
+      return;
     }
   }
 }

@@ -125,8 +125,8 @@ class DataFileWriter {
 
 // Reads the file record by record; a quoted field may span lines. The fields
 // of the last record read stay valid until the next one is read. Runs of
-// plain bytes are found in the buffer and appended whole, since the file
-// holds one record per element property of the whole project.
+// plain bytes are found in the buffer and taken whole, since the file holds
+// one record per element property of the whole project.
 class DataFileReader {
  public:
   DataFileReader() = default;
@@ -138,7 +138,7 @@ class DataFileReader {
   // Reads the next record; false at the end of the file.
   bool Next();
   Corbane::UIndex FieldCount() const noexcept { return count_; }
-  std::string_view Field(Corbane::UIndex i) const noexcept { return {fields_[i].data(), fields_[i].size()}; }
+  std::string_view Field(Corbane::UIndex i) const noexcept { return views_[i]; }
   // Whether the field stood in quotes: an empty quoted field is an empty text,
   // an empty unquoted one no text at all.
   bool FieldQuoted(Corbane::UIndex i) const noexcept { return quoted_[i]; }
@@ -151,7 +151,18 @@ class DataFileReader {
   // Makes sure an unread byte is in the buffer; false at the end of the file.
   bool Fill();
   Bytes& NewField();
-  bool TakePlainRecord();
+  void ViewField(std::string_view field) {
+    if (count_ == views_.GetSize()) {
+      views_.Push(field);
+      quoted_.Push(false);
+    } else {
+      views_[count_] = field;
+      quoted_[count_] = false;
+    }
+    ++count_;
+  }
+  bool TakeRecordInBuffer();
+  void ReadRecord();
   bool ReadQuoted(Bytes& field);
   FieldEnd ReadPlain(Bytes& field);
 
@@ -159,8 +170,12 @@ class DataFileReader {
   char buffer_[16384] = {};
   std::size_t filled_ = 0;
   std::size_t position_ = 0;
-  Array<Bytes> fields_;  // kept from record to record, so that their storage is reused
-  Array<bool> quoted_;   // one for each of fields_
+  // A record that lies whole in the buffer is read in place; any other is
+  // copied into fields_, kept from record to record so that their storage is
+  // reused. views_ and quoted_ hold every field of the record read last.
+  Array<Bytes> fields_;
+  Array<std::string_view> views_;
+  Array<bool> quoted_;
   Corbane::UIndex count_ = 0;
 };
 

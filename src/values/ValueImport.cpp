@@ -248,9 +248,9 @@ class ElementRestore {
       unmatched_.Push(definition.name);
       return;
     }
-    if (!IsIfcGroupName(group.name)) return;
-    SetRowKey(key_.text, group.name, definition.name);
-    RowTexts* row = rows_->GetPtr(key_);
+    const KeyBytes* key = KeyOf(definition, group.name);
+    if (key == nullptr) return;  // not an IFC property
+    RowTexts* row = rows_->GetPtr(*key);
     if (row == nullptr || row->taken) return;
     row->taken = true;
     ++taken_;
@@ -258,6 +258,24 @@ class ElementRestore {
   }
 
   UniString ElementText() const { return elementText_ != nullptr ? *elementText_ : UniString(elementBytes_); }
+
+  // The row key of an IFC property, null for any other. Every element lists
+  // the same definitions, so a key is made once for a definition and then
+  // only checked against the names that the host gives this time.
+  const KeyBytes* KeyOf(const API_PropertyDefinition& definition, const UniString& groupName) {
+    DefinitionKey* known = keys_.GetPtr(definition.guid);
+    if (known == nullptr) {
+      keys_.Add(definition.guid, DefinitionKey{});
+      known = keys_.GetPtr(definition.guid);
+    } else if (known->groupName == groupName && known->name == definition.name) {
+      return known->ifc ? &known->key : nullptr;
+    }
+    known->groupName = groupName;
+    known->name = definition.name;
+    known->ifc = IsIfcGroupName(groupName);
+    SetRowKey(known->key.text, groupName, definition.name);
+    return known->ifc ? &known->key : nullptr;
+  }
 
   // A value is set only on a definition that can hold it as recorded: the
   // same kind of collection and, for single values and lists, the same value
@@ -402,7 +420,13 @@ class ElementRestore {
   ElementRows* rows_ = nullptr;
   Corbane::UIndex taken_ = 0;
   Array<UniString> unmatched_;  // definitions of the element whose group could not be read
-  KeyBytes key_;
+  struct DefinitionKey {
+    UniString groupName;
+    UniString name;
+    bool ifc = false;
+    KeyBytes key;
+  };
+  Corbane::HashTable<API_Guid, DefinitionKey> keys_;  // by definition guid
   Array<Bytes> items_;     // of a list or multiple choice; they keep their storage from row to row
   UniString optionText_;   // an option's shown value, when written out
   ConfiguredProperties configured_;
