@@ -260,20 +260,16 @@ class ElementRestore {
   UniString ElementText() const { return elementText_ != nullptr ? *elementText_ : UniString(elementBytes_); }
 
   // The row key of an IFC property, null for any other. Every element lists
-  // the same definitions, so a key is made once for a definition and then
-  // only checked against the names that the host gives this time.
+  // the same definitions, and nothing renames a definition or its group while
+  // the values are set, so a definition's key is made the first time it is met.
   const KeyBytes* KeyOf(const API_PropertyDefinition& definition, const UniString& groupName) {
     DefinitionKey* known = keys_.GetPtr(definition.guid);
     if (known == nullptr) {
       keys_.Add(definition.guid, DefinitionKey{});
       known = keys_.GetPtr(definition.guid);
-    } else if (known->groupName == groupName && known->name == definition.name) {
-      return known->ifc ? &known->key : nullptr;
+      known->ifc = IsIfcGroupName(groupName);
+      SetRowKey(known->key.text, groupName, definition.name);
     }
-    known->groupName = groupName;
-    known->name = definition.name;
-    known->ifc = IsIfcGroupName(groupName);
-    SetRowKey(known->key.text, groupName, definition.name);
     return known->ifc ? &known->key : nullptr;
   }
 
@@ -421,8 +417,6 @@ class ElementRestore {
   Corbane::UIndex taken_ = 0;
   Array<UniString> unmatched_;  // definitions of the element whose group could not be read
   struct DefinitionKey {
-    UniString groupName;
-    UniString name;
     bool ifc = false;
     KeyBytes key;
   };
