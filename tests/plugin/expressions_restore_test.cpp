@@ -108,10 +108,9 @@ TEST_F(ExpressionRestore, WhenEveryTextIsRejectedTheDefinitionIsNotChanged) {
   auto wall = before.Group("Pset_WallCommon");
   before.Definition(wall, "Dropped");
   before.Expressions(before.Definition(wall, "Height"), {DroppedPlusOne, "(2"});
-  before.Options(before.Definition(wall, "Height2"), {"A"});
   ASSERT_EQ(Snapshot(before.Build()), 1);
   // An option set under the same key does not stand in for rejected expressions.
-  quarnel::savedOptionSets.Add(U("Pset_WallCommon;Height"), quarnel::savedOptionSets.Get(U("Pset_WallCommon;Height2")));
+  quarnel::savedOptionSets.Add(Key("Pset_WallCommon", "Height"), {API_SingleEnumerationVariant{}});
   const fvhost::Project after = WallAfter();
 
   EXPECT_EQ(Restore(after), FvErr_NoError);
@@ -124,7 +123,7 @@ TEST_F(ExpressionRestore, WhenEveryTextIsRejectedTheDefinitionIsNotChanged) {
 
 TEST_F(ExpressionRestore, ExpressionsOutrankAnOptionSetSavedUnderTheSameKey) {
   SnapshotWall();
-  quarnel::savedOptionSets.Add(U("Pset_WallCommon;Height"), quarnel::savedOptionSets.Get(U("Pset_WallCommon;Finish")));
+  quarnel::savedOptionSets.Add(Key("Pset_WallCommon", "Height"), quarnel::savedOptionSets.Get(Key("Pset_WallCommon", "Finish")));
 
   EXPECT_EQ(Restore(WallAfter()), FvErr_NoError);
 
@@ -201,7 +200,7 @@ TEST_F(ExpressionRestore, AnOptionSetWithoutSavedDefaultPointsAtTheFirstOptionWi
 }
 
 TEST_F(ExpressionRestore, AnEmptySavedOptionListLeavesTheImportedDefaultAsItWas) {
-  quarnel::savedOptionSets.Add(U("Pset_DoorCommon;Handing"), {});
+  quarnel::savedOptionSets.Add(Key("Pset_DoorCommon", "Handing"), {});
   ProjectBuilder after;
   after.DefaultValue(after.Definition(after.Group("Pset_DoorCommon"), "Handing"), ProjectBuilder::Text("Left"),
                      API_ValueUndefined);
@@ -239,9 +238,8 @@ TEST_F(ExpressionRestore, ASavedDefaultValueReplacesTheWholeImportedOneNullStatu
 }
 
 TEST_F(ExpressionRestore, DefinitionsWithNothingSavedAndGroupsThatAreNotIfcAreLeftAlone) {
-  SnapshotWall();
-  quarnel::savedExpressions.Add(U("Other;Depth"), {U("1")});
-  quarnel::savedDefaultValues.Add(U("Other:Count"), API_PropertyValue{});
+  quarnel::savedExpressions.Add(Key("Other", "Depth"), {U("1")});
+  quarnel::savedDefaultValues.Add(Key("Other", "Count"), API_PropertyValue{});
   ProjectBuilder after;
   auto wall = after.Group("Pset_WallCommon");
   after.Definition(wall, "FireRating");
@@ -327,10 +325,10 @@ TEST_F(ExpressionRestore, AFailedListingIsReturnedToTheCommandAndKeepsTheStore) 
   EXPECT_THAT(Report(), ElementsAre("Import Expressions and Options Sets: GetPropertyDefinitions failed Error Code: " +
                                     Code(FvErr_General)));
   EXPECT_EQ(importExpressionsStatus, 0);
-  EXPECT_TRUE(quarnel::savedExpressions.ContainsKey(U("Pset_WallCommon;Height")));
-  EXPECT_TRUE(quarnel::savedOptionSets.ContainsKey(U("Pset_WallCommon;Finish")));
-  EXPECT_TRUE(quarnel::savedDefaultOptions.ContainsKey(U("Pset_WallCommon;Finish")));
-  EXPECT_TRUE(quarnel::savedDefaultValues.ContainsKey(U("Pset_WallCommon:Width")));
+  EXPECT_TRUE(quarnel::savedExpressions.ContainsKey(Key("Pset_WallCommon", "Height")));
+  EXPECT_TRUE(quarnel::savedOptionSets.ContainsKey(Key("Pset_WallCommon", "Finish")));
+  EXPECT_TRUE(quarnel::savedDefaultOptions.ContainsKey(Key("Pset_WallCommon", "Finish")));
+  EXPECT_TRUE(quarnel::savedDefaultValues.ContainsKey(Key("Pset_WallCommon", "Width")));
 }
 
 TEST_F(ExpressionRestore, NamesAndTextsWithPercentSignsArePrintedAsTheyStand) {
