@@ -47,7 +47,8 @@ Array<UniString> DefaultChoiceTexts(const API_PropertyDefinition& definition) {
 bool SaveDefaultValue(const UniString& key, const API_PropertyDefinition& definition) {
   const API_PropertyValue& defaultValue = definition.defaultValue.basicValue;
   if (!savedDefaultValues.Add(key, defaultValue)) return false;
-  if (definition.collectionType == API_MultipleChoiceCollection && defaultValue.variantStatus == API_ValueNormal)
+  // Even a null default may hold keys, which must not go back as they are.
+  if (definition.collectionType == API_MultipleChoiceCollection)
     savedDefaultChoices.Add(key, DefaultChoiceTexts(definition));
   return true;
 }

@@ -41,6 +41,7 @@ void ReportOptionSet(const SavedDefinition& saved, const Array<API_SingleEnumera
 // only its options' texts; the host shows those joined the same way.
 HostError ShowDefaultValue(const SavedDefinition& saved, const API_PropertyValue& value, UniString& text) {
   if (const Array<UniString>* choices = savedDefaultChoices.GetPtr(saved.key)) {
+    if (value.variantStatus != API_ValueNormal) return FvErr_NoError;
     for (const UniString& choice : *choices) {
       if (!text.IsEmpty()) text += "; ";
       text += choice;

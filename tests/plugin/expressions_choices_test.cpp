@@ -39,8 +39,12 @@ TEST_F(Choices, AMultipleChoiceDefaultKeepsEachOptionStillOfferedAndNamesTheOthe
   const std::string ofStatus = "\" of the default value of property Pset_WallCommon:Status is no longer offered; "
                                "option not restored";
   const ReofferedCase cases[] = {
-      {"every option offered again, in another order", {"EXISTING", "NEW", "OTHER", "DEMOLISH"}, {}, {"NEW", "DEMOLISH"},
-       {}, 1},
+      {"every option offered again, in another order",
+       {"EXISTING", "NEW", "OTHER", "DEMOLISH"},
+       {},
+       {"NEW", "DEMOLISH"},
+       {},
+       1},
       {"DEMOLISH withdrawn", {"EXISTING", "NEW", "OTHER"}, {}, {"NEW"}, {gone + "DEMOLISH" + ofStatus}, 1},
       {"both withdrawn: the configuration's default stays",
        {"EXISTING", "OTHER"},
@@ -96,7 +100,7 @@ TEST_F(Choices, OptionsOfRealsAndBooleansComeBackWithTheirDefault) {
     SCOPED_TRACE(c.what);
     ProjectBuilder before;
     auto rating = before.Definition(before.Group("Pset_DoorCommon"), "Rating", c.valueType);
-    const std::vector<std::string> chosen = ChosenOptions(Choice(before, rating, c.collectionType, c.options, c.chosen));
+    const auto chosen = ChosenOptions(Choice(before, rating, c.collectionType, c.options, c.chosen));
     ASSERT_EQ(Snapshot(before.Build()), 1);
     // A single choice takes its options from the snapshot; a multiple choice
     // has the configuration's options, with keys of their own.

@@ -29,7 +29,9 @@ fvhost::Project AlikeNames(bool withSettings) {
     for (int side : {0, 1}) {
       const std::string groupName = GroupOf(side, separator);
       if (!groups.contains(groupName)) groups[groupName] = b.Group(groupName);
-      auto definition = [&](const char* kind) { return b.Definition(groups[groupName], NameOf(side, separator, kind)); };
+      auto definition = [&](const char* kind) {
+        return b.Definition(groups[groupName], NameOf(side, separator, kind));
+      };
       const auto expression = definition("Expression"), optionSet = definition("OptionSet");
       const auto plain = definition("Default"), choices = definition("Choices");
       Choice(b, choices, API_MultipleChoiceCollection, TextOptions({"M", "N"}),

@@ -123,7 +123,8 @@ TEST_F(ExpressionRestore, WhenEveryTextIsRejectedTheDefinitionIsNotChanged) {
 
 TEST_F(ExpressionRestore, ExpressionsOutrankAnOptionSetSavedUnderTheSameKey) {
   SnapshotWall();
-  quarnel::savedOptionSets.Add(Key("Pset_WallCommon", "Height"), quarnel::savedOptionSets.Get(Key("Pset_WallCommon", "Finish")));
+  quarnel::savedOptionSets.Add(Key("Pset_WallCommon", "Height"),
+                               quarnel::savedOptionSets.Get(Key("Pset_WallCommon", "Finish")));
 
   EXPECT_EQ(Restore(WallAfter()), FvErr_NoError);
 

@@ -74,7 +74,7 @@ TEST_F(ExpressionSnapshot, OptionSetWithoutAUsableDefaultSavesOnlyTheList) {
   EXPECT_TRUE(savedDefaultValues.IsEmpty());
 }
 
-TEST_F(ExpressionSnapshot, PlainDefaultValueIsSavedUnderTheColonKeyUnlessUndefined) {
+TEST_F(ExpressionSnapshot, PlainDefaultValueIsSavedUnlessUndefined) {
   ProjectBuilder b;
   auto slab = b.Group("Pset_SlabCommon");
   b.DefaultValue(b.Definition(slab, "Thickness", API_VariantReal, API_MeasureLength), ProjectBuilder::Real(0.25));
