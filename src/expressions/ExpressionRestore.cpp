@@ -6,6 +6,7 @@
 
 #include "expressions/ExpressionCheckForm.hpp"
 #include "expressions/OptionText.hpp"
+#include "expressions/Quoted.hpp"
 #include "expressions/SavedButGone.hpp"
 #include "expressions/SnapshotStore.hpp"
 #include "host/HostApi.hpp"
@@ -60,8 +61,9 @@ void RestoreExpressions(API_PropertyDefinition& definition, const UniString& gro
 // Option keys are the host's, so a saved default is found again by the
 // display text of its option in the option list as the host stored it.
 const API_SingleEnumerationVariant* OptionOfText(const API_PropertyDefinition& definition, const UniString& text) {
+  UniString written;
   for (const API_SingleEnumerationVariant& option : definition.possibleEnumValues)
-    if (OptionDisplayText(option) == text) return &option;
+    if (OptionDisplayText(option, written) == text) return &option;
   return nullptr;
 }
 
@@ -124,12 +126,12 @@ void RestoreDefaultChoices(API_PropertyDefinition& definition, const UniString& 
       value.listVariant.Push(option->keyVariant);
       continue;
     }
-    Report(FvErr_NoError, "Import Default Values: option \"", Name(text), "\" of the default value of property ",
-           Name(groupName), ":", Name(definition.name), " is no longer offered; option not restored");
+    Report(FvErr_NoError, "Import Default Values: option ", Name(Quoted(text)), " of ", Name(groupName), ":",
+           Name(definition.name), " is no longer offered; it is not restored in the default value");
     MarkPartial();
   }
   if (value.listVariant.IsEmpty() && !choiceTexts.IsEmpty()) {
-    Report(FvErr_NoError, "Import Default Values: no option of the default value of property ", Name(groupName), ":",
+    Report(FvErr_NoError, "Import Default Values: no option of the default value of ", Name(groupName), ":",
            Name(definition.name), " is offered any more; the default value stays as the configuration made it");
     return;
   }

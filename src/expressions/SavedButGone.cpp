@@ -1,5 +1,6 @@
 #include "expressions/SavedButGone.hpp"
 
+#include "expressions/Quoted.hpp"
 #include "expressions/SnapshotStore.hpp"
 #include "host/HostApi.hpp"
 #include "host/Report.hpp"
@@ -12,13 +13,11 @@ using Corbane::UniString;
 
 namespace {
 
-UniString QuotedList(const Array<UniString>& texts, const char* separator) {
+UniString QuotedList(const Array<UniString>& texts) {
   UniString list;
   for (const UniString& text : texts) {
-    if (!list.IsEmpty()) list += separator;
-    list += "\"";
-    list += text;
-    list += "\"";
+    if (!list.IsEmpty()) list += ", ";
+    list += Quoted(text);
   }
   return list;
 }
@@ -26,7 +25,7 @@ UniString QuotedList(const Array<UniString>& texts, const char* separator) {
 void ReportExpressions(const SavedDefinition& saved, const Array<UniString>& texts) {
   Report(FvErr_NoError, "Import Expressions and Option Sets: property ", Name(saved.groupName), ":",
          Name(saved.definitionName), " is not in the new configuration; ",
-         texts.GetSize() == 1 ? "expression " : "expressions ", Name(QuotedList(texts, ", ")), " not restored");
+         texts.GetSize() == 1 ? "expression " : "expressions ", Name(QuotedList(texts)), " not restored");
 }
 
 void ReportOptionSet(const SavedDefinition& saved, const Array<API_SingleEnumerationVariant>& options) {
@@ -68,7 +67,7 @@ void ReportDefaultValue(const SavedDefinition& saved, const API_PropertyValue& v
     return;
   }
   Report(FvErr_NoError, "Import Default Values: property ", Name(saved.groupName), ":", Name(saved.definitionName),
-         " is not in the new configuration; default value \"", Name(shown), "\" not restored");
+         " is not in the new configuration; default value ", Name(Quoted(shown)), " not restored");
 }
 
 }  // namespace

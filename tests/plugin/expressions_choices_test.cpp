@@ -36,8 +36,8 @@ struct ReofferedCase {
 
 TEST_F(Choices, AMultipleChoiceDefaultKeepsEachOptionStillOfferedAndNamesTheOthers) {
   const std::string gone = "Import Default Values: option \"";
-  const std::string ofStatus = "\" of the default value of property Pset_WallCommon:Status is no longer offered; "
-                               "option not restored";
+  const std::string ofStatus = "\" of Pset_WallCommon:Status is no longer offered; it is not restored in the "
+                               "default value";
   const ReofferedCase cases[] = {
       {"every option offered again, in another order",
        {"EXISTING", "NEW", "OTHER", "DEMOLISH"},
@@ -51,8 +51,8 @@ TEST_F(Choices, AMultipleChoiceDefaultKeepsEachOptionStillOfferedAndNamesTheOthe
        {1},
        {"OTHER"},
        {gone + "NEW" + ofStatus, gone + "DEMOLISH" + ofStatus,
-        "Import Default Values: no option of the default value of property Pset_WallCommon:Status is offered any "
-        "more; the default value stays as the configuration made it"},
+        "Import Default Values: no option of the default value of Pset_WallCommon:Status is offered any more; the "
+        "default value stays as the configuration made it"},
        0},
   };
   for (const ReofferedCase& c : cases) {

@@ -21,6 +21,7 @@ TEST_F(SavedButGone, EachSettingOfADefinitionThatIsGoneIsNamedWithWhatWasSaved) 
   before.DefaultValue(before.Definition(wall, "Width", API_VariantReal, API_MeasureLength), ProjectBuilder::Real(0.25));
   Choice(before, before.Definition(wall, "Status"), API_MultipleChoiceCollection, TextOptions({"NEW", "EXISTING"}),
          {1, 0});
+  before.DefaultValue(before.Definition(wall, "Note"), ProjectBuilder::Text("two\nlines"));
   before.Expressions(before.Definition(wall, "Kept"), {"4"});
   before.Options(before.Definition(before.Group("SGPset_100%d"), "Rating %s"), {"A"});
   ASSERT_EQ(Snapshot(before.Build()), 1);
@@ -39,6 +40,8 @@ TEST_F(SavedButGone, EachSettingOfADefinitionThatIsGoneIsNamedWithWhatWasSaved) 
                               "default value \"250\" not restored",
                           "Import Default Values: property Pset_WallCommon:Status" + notIn +
                               "default value \"EXISTING; NEW\" not restored",
+                          "Import Default Values: property Pset_WallCommon:Note" + notIn +
+                              "default value \"two\\nlines\" not restored",
                           "Import Expressions and Option Sets: property SGPset_100%d:Rating %s" + notIn +
                               "option set of 1 option not restored"));
   EXPECT_THAT(Definition("Pset_WallCommon", "Kept").expressions, ElementsAre("4"));
