@@ -1,7 +1,8 @@
 // The body of the "Import Expressions" command: put what the snapshot saved
 // back onto the definitions that the configuration import re-created, matched
 // by group name and definition name. Each failure is reported and makes the
-// step partial; the walk always goes on to the next definition.
+// step partial; the walk always goes on to the next definition. What was saved
+// for a definition that no longer exists is named at the end, and is partial too.
 #include <utility>
 
 #include "expressions/ExpressionCheckForm.hpp"
