@@ -73,24 +73,5 @@ TEST(ExpressionsThroughARun, EverythingComesBackButTheExpressionOfADroppedProper
   EXPECT_TRUE(quarnel::SnapshotStoreIsEmpty());
 }
 
-TEST(ExpressionsThroughARun, ADefaultOfAPropertyTheConfigurationDroppedIsNamedAndTheAlertSaysSo) {
-  ProjectBuilder b;
-  b.Classification("IFC+SG", {"IfcWall"});
-  auto wall = b.Group("Pset_WallCommon");
-  b.DefaultValue(b.Definition(wall, "Reference"), ProjectBuilder::Text("W-1"));
-  b.DefaultValue(b.Definition(wall, "Acoustic"), ProjectBuilder::Text("Rw 45"));
-  run_test::ConfigFile config(Configuration);
-  InProcessHost host(b.Build());
-  run_test::Choose(host, config.path());
-
-  EXPECT_EQ(run_test::RunMenu(), FvErr_NoError);
-
-  EXPECT_THAT(host.Report(), ElementsAre("Import Default Values: property Pset_WallCommon:Acoustic is not in the new "
-                                         "configuration; default value \"Rw 45\" not restored"));
-  const auto alerts = run_test::Alerts(host);
-  ASSERT_THAT(alerts, SizeIs(1));
-  EXPECT_THAT(alerts[0].message, testing::HasSubstr("Default Values are not retained!"));
-}
-
 }  // namespace
 }  // namespace expressions_test
