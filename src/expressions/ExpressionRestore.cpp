@@ -1,21 +1,26 @@
 // The body of the "Import Expressions" command: put what the snapshot saved
 // back onto the definitions that the configuration import re-created, matched
 // by group name and definition name. Each failure is reported and makes the
-// step partial; the walk always goes on to the next definition.
+// step partial; the walk always goes on to the next definition. What was saved
+// for a definition that no longer exists is named at the end, and is partial too.
 #include <utility>
 
 #include "expressions/ExpressionCheckForm.hpp"
 #include "expressions/OptionText.hpp"
+#include "expressions/Quoted.hpp"
+#include "expressions/SavedButGone.hpp"
 #include "expressions/SnapshotStore.hpp"
 #include "host/HostApi.hpp"
 #include "host/IfcGroup.hpp"
 #include "host/Report.hpp"
 #include "run/Config.hpp"
 #include "run/RunStatus.hpp"
+#include "values/DataFile.hpp"
 
 namespace quarnel {
 
 using Corbane::Array;
+using Corbane::HashTable;
 using Corbane::UniString;
 
 namespace {
@@ -54,17 +59,18 @@ void RestoreExpressions(API_PropertyDefinition& definition, const UniString& gro
   }
 }
 
-// Option keys are the host's, so the saved default is found again by its
-// display text in the option list as the host stored it.
+// Option keys are the host's, so a saved default is found again by the
+// display text of its option in the option list as the host stored it.
+const API_SingleEnumerationVariant* OptionOfText(const API_PropertyDefinition& definition, const UniString& text) {
+  UniString written;
+  for (const API_SingleEnumerationVariant& option : definition.possibleEnumValues)
+    if (OptionDisplayText(option, written) == text) return &option;
+  return nullptr;
+}
+
 void RebindDefaultOption(API_PropertyDefinition& definition, const UniString& groupName,
                          const UniString& defaultOptionText) {
-  const API_SingleEnumerationVariant* chosen = nullptr;
-  for (const API_SingleEnumerationVariant& option : definition.possibleEnumValues) {
-    if (OptionDisplayText(option) == defaultOptionText) {
-      chosen = &option;
-      break;
-    }
-  }
+  const API_SingleEnumerationVariant* chosen = OptionOfText(definition, defaultOptionText);
   if (chosen == nullptr) return;
   definition.defaultValue.basicValue.singleVariant = chosen->keyVariant;
   const HostError error = host::ChangePropertyDefinition(definition);
@@ -108,17 +114,50 @@ void RestoreDefaultValue(API_PropertyDefinition& definition, const UniString& gr
   }
 }
 
+// A multiple-choice default names its options by keys that the re-import made
+// anew, so each chosen option is found again by its display text. One that is
+// no longer offered is reported and the others are kept; with none left the
+// default stays as the configuration made it.
+void RestoreDefaultChoices(API_PropertyDefinition& definition, const UniString& groupName,
+                           const API_PropertyValue& savedValue, const Array<UniString>& choiceTexts) {
+  API_PropertyValue value = savedValue;
+  value.listVariant.Clear();
+  for (const UniString& text : choiceTexts) {
+    if (const API_SingleEnumerationVariant* option = OptionOfText(definition, text)) {
+      value.listVariant.Push(option->keyVariant);
+      continue;
+    }
+    Report(FvErr_NoError, "Import Default Values: option ", Name(Quoted(text)), " of ", Name(groupName), ":",
+           Name(definition.name), " is no longer offered; it is not restored in the default value");
+    MarkPartial();
+  }
+  if (value.listVariant.IsEmpty() && !choiceTexts.IsEmpty()) {
+    Report(FvErr_NoError, "Import Default Values: no option of the default value of ", Name(groupName), ":",
+           Name(definition.name), " is offered any more; the default value stays as the configuration made it");
+    return;
+  }
+  RestoreDefaultValue(definition, groupName, value);
+}
+
 // Expressions first, then an option set, then a default value: at most one.
-void RestoreDefinition(API_PropertyDefinition& definition, const UniString& groupName) {
+// The key of each saved setting met goes into `met`.
+void RestoreDefinition(API_PropertyDefinition& definition, const UniString& groupName,
+                       HashTable<UniString, bool>& met) {
   if (!IsIfcGroupName(groupName)) return;
-  const UniString key = DefinitionKey(groupName, definition.name);
+  const UniString key = RowKey(groupName, definition.name);
   if (const Array<UniString>* texts = savedExpressions.GetPtr(key)) {
     RestoreExpressions(definition, groupName, *texts);
   } else if (const Array<API_SingleEnumerationVariant>* options = savedOptionSets.GetPtr(key)) {
     RestoreOptionSet(definition, groupName, key, *options);
-  } else if (const API_PropertyValue* value = savedDefaultValues.GetPtr(DefaultValueKey(groupName, definition.name))) {
-    RestoreDefaultValue(definition, groupName, *value);
+  } else if (const API_PropertyValue* value = savedDefaultValues.GetPtr(key)) {
+    if (const Array<UniString>* choices = savedDefaultChoices.GetPtr(key))
+      RestoreDefaultChoices(definition, groupName, *value, *choices);
+    else
+      RestoreDefaultValue(definition, groupName, *value);
+  } else {
+    return;
   }
+  met.Add(key, true);
 }
 
 }  // namespace
@@ -132,6 +171,10 @@ HostError Config::restoreExpressions() {
     return listError;
   }
 
+  HashTable<UniString, bool> met;
+  // A definition whose group could not be fetched is reported as that; its
+  // saved settings are not said to be gone as well.
+  HashTable<UniString, bool> unplaced;
   for (API_PropertyDefinition& definition : definitions) {
     API_PropertyGroup group;
     group.guid = definition.groupGuid;
@@ -140,10 +183,12 @@ HostError Config::restoreExpressions() {
       Report(error, "Import Expressions and Option Sets: GetPropertyGroup for ", Name(definition.name),
              " failed with Error Code: %d");
       MarkPartial();
+      unplaced.Add(definition.name, true);
       continue;
     }
-    RestoreDefinition(definition, group.name);
+    RestoreDefinition(definition, group.name, met);
   }
+  if (ReportSavedButGone(met, unplaced)) MarkPartial();
 
   EmptySnapshotStore();
   if (importExpressionsStatus < 2) importExpressionsStatus = 1;

@@ -10,25 +10,21 @@ HashTable<UniString, Array<UniString>> savedExpressions;
 HashTable<UniString, Array<API_SingleEnumerationVariant>> savedOptionSets;
 HashTable<UniString, UniString> savedDefaultOptions;
 HashTable<UniString, API_PropertyValue> savedDefaultValues;
-
-UniString DefinitionKey(const UniString& groupName, const UniString& definitionName) {
-  return groupName + ";" + definitionName;
-}
-
-UniString DefaultValueKey(const UniString& groupName, const UniString& definitionName) {
-  return groupName + ":" + definitionName;
-}
+HashTable<UniString, Array<UniString>> savedDefaultChoices;
+Array<SavedDefinition> savedDefinitions;
 
 void EmptySnapshotStore() noexcept {
   savedExpressions.Clear();
   savedOptionSets.Clear();
   savedDefaultOptions.Clear();
   savedDefaultValues.Clear();
+  savedDefaultChoices.Clear();
+  savedDefinitions.Clear();
 }
 
 bool SnapshotStoreIsEmpty() noexcept {
   return savedExpressions.IsEmpty() && savedOptionSets.IsEmpty() && savedDefaultOptions.IsEmpty() &&
-         savedDefaultValues.IsEmpty();
+         savedDefaultValues.IsEmpty() && savedDefaultChoices.IsEmpty() && savedDefinitions.IsEmpty();
 }
 
 }  // namespace quarnel

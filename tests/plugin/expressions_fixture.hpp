@@ -16,6 +16,7 @@
 #include "run/RunStatus.hpp"
 #include "support/InProcessHost.hpp"
 #include "support/ProjectBuilder.hpp"
+#include "values/DataFile.hpp"
 
 namespace expressions_test {
 
@@ -37,6 +38,63 @@ inline Corbane::UniString U(const std::string& text) { return Corbane::UniString
 inline std::string S(const Corbane::UniString& text) { return std::string(text.ToCStr().Get()); }
 
 inline std::string Code(HostError error) { return std::to_string(error); }
+
+inline Corbane::UniString Key(const std::string& group, const std::string& definition) {
+  return quarnel::RowKey(U(group), U(definition));
+}
+
+// Makes the definition a choice of options that show `displays` (single or
+// multiple choice by `collectionType`), with the options at `chosen` as its
+// default; no option chosen leaves the default undefined.
+inline fvhost::Definition& Choice(ProjectBuilder& b, const fvhost::Guid& definition, std::int32_t collectionType,
+                                  const std::vector<fvhost::Value>& displays, const std::vector<std::size_t>& chosen) {
+  fvhost::Definition& d = b.Def(definition);
+  d.collectionType = collectionType;
+  d.options.clear();
+  for (const fvhost::Value& display : displays) d.options.push_back({fvhost::NewGuid(), display, false, ""});
+  d.defaultValue = {};
+  d.defaultValue.status = chosen.empty() ? API_ValueUndefined : API_ValueNormal;
+  for (std::size_t i : chosen) {
+    fvhost::Value key;
+    key.type = API_VariantGuid;
+    key.guid = d.options.at(i).key;
+    if (collectionType == API_MultipleChoiceCollection)
+      d.defaultValue.list.push_back(key);
+    else
+      d.defaultValue.single = key;
+  }
+  return d;
+}
+
+inline std::vector<fvhost::Value> TextOptions(const std::vector<std::string>& texts) {
+  std::vector<fvhost::Value> displays;
+  for (const std::string& text : texts) displays.push_back(ProjectBuilder::Text(text));
+  return displays;
+}
+
+inline std::string Shown(const fvhost::Value& display) {
+  switch (display.type) {
+    case API_VariantInteger: return std::to_string(display.intValue);
+    case API_VariantReal: return std::to_string(display.realValue);
+    case API_VariantBoolean: return display.boolValue ? "True" : "False";
+    default: return display.text;
+  }
+}
+
+// What the definition's default chose, by what its options show; "?" for a
+// key that is no option of it.
+inline std::vector<std::string> ChosenOptions(const fvhost::Definition& definition) {
+  std::vector<fvhost::Value> keys = definition.defaultValue.list;
+  if (definition.collectionType != API_MultipleChoiceCollection) keys = {definition.defaultValue.single};
+  std::vector<std::string> shown;
+  for (const fvhost::Value& key : keys) {
+    std::string text = "?";
+    for (const fvhost::Option& option : definition.options)
+      if (option.key == key.guid) text = Shown(option.display);
+    shown.push_back(text);
+  }
+  return shown;
+}
 
 // The subjects of every `call` event of one operation, in call order.
 inline std::vector<std::string> CallSubjects(const std::vector<std::string>& transcript, const std::string& op) {

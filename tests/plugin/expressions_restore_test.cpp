@@ -2,6 +2,8 @@
 // what the host's checker decides, and every failure line.
 #include <gmock/gmock.h>
 
+#include <map>
+
 #include "expressions/ExpressionCheckForm.hpp"
 #include "expressions_fixture.hpp"
 
@@ -108,10 +110,9 @@ TEST_F(ExpressionRestore, WhenEveryTextIsRejectedTheDefinitionIsNotChanged) {
   auto wall = before.Group("Pset_WallCommon");
   before.Definition(wall, "Dropped");
   before.Expressions(before.Definition(wall, "Height"), {DroppedPlusOne, "(2"});
-  before.Options(before.Definition(wall, "Height2"), {"A"});
   ASSERT_EQ(Snapshot(before.Build()), 1);
   // An option set under the same key does not stand in for rejected expressions.
-  quarnel::savedOptionSets.Add(U("Pset_WallCommon;Height"), quarnel::savedOptionSets.Get(U("Pset_WallCommon;Height2")));
+  quarnel::savedOptionSets.Add(Key("Pset_WallCommon", "Height"), {API_SingleEnumerationVariant{}});
   const fvhost::Project after = WallAfter();
 
   EXPECT_EQ(Restore(after), FvErr_NoError);
@@ -124,7 +125,8 @@ TEST_F(ExpressionRestore, WhenEveryTextIsRejectedTheDefinitionIsNotChanged) {
 
 TEST_F(ExpressionRestore, ExpressionsOutrankAnOptionSetSavedUnderTheSameKey) {
   SnapshotWall();
-  quarnel::savedOptionSets.Add(U("Pset_WallCommon;Height"), quarnel::savedOptionSets.Get(U("Pset_WallCommon;Finish")));
+  quarnel::savedOptionSets.Add(Key("Pset_WallCommon", "Height"),
+                               quarnel::savedOptionSets.Get(Key("Pset_WallCommon", "Finish")));
 
   EXPECT_EQ(Restore(WallAfter()), FvErr_NoError);
 
@@ -201,7 +203,7 @@ TEST_F(ExpressionRestore, AnOptionSetWithoutSavedDefaultPointsAtTheFirstOptionWi
 }
 
 TEST_F(ExpressionRestore, AnEmptySavedOptionListLeavesTheImportedDefaultAsItWas) {
-  quarnel::savedOptionSets.Add(U("Pset_DoorCommon;Handing"), {});
+  quarnel::savedOptionSets.Add(Key("Pset_DoorCommon", "Handing"), {});
   ProjectBuilder after;
   after.DefaultValue(after.Definition(after.Group("Pset_DoorCommon"), "Handing"), ProjectBuilder::Text("Left"),
                      API_ValueUndefined);
@@ -239,9 +241,8 @@ TEST_F(ExpressionRestore, ASavedDefaultValueReplacesTheWholeImportedOneNullStatu
 }
 
 TEST_F(ExpressionRestore, DefinitionsWithNothingSavedAndGroupsThatAreNotIfcAreLeftAlone) {
-  SnapshotWall();
-  quarnel::savedExpressions.Add(U("Other;Depth"), {U("1")});
-  quarnel::savedDefaultValues.Add(U("Other:Count"), API_PropertyValue{});
+  quarnel::savedExpressions.Add(Key("Other", "Depth"), {U("1")});
+  quarnel::savedDefaultValues.Add(Key("Other", "Count"), API_PropertyValue{});
   ProjectBuilder after;
   auto wall = after.Group("Pset_WallCommon");
   after.Definition(wall, "FireRating");
@@ -327,10 +328,10 @@ TEST_F(ExpressionRestore, AFailedListingIsReturnedToTheCommandAndKeepsTheStore) 
   EXPECT_THAT(Report(), ElementsAre("Import Expressions and Options Sets: GetPropertyDefinitions failed Error Code: " +
                                     Code(FvErr_General)));
   EXPECT_EQ(importExpressionsStatus, 0);
-  EXPECT_TRUE(quarnel::savedExpressions.ContainsKey(U("Pset_WallCommon;Height")));
-  EXPECT_TRUE(quarnel::savedOptionSets.ContainsKey(U("Pset_WallCommon;Finish")));
-  EXPECT_TRUE(quarnel::savedDefaultOptions.ContainsKey(U("Pset_WallCommon;Finish")));
-  EXPECT_TRUE(quarnel::savedDefaultValues.ContainsKey(U("Pset_WallCommon:Width")));
+  EXPECT_TRUE(quarnel::savedExpressions.ContainsKey(Key("Pset_WallCommon", "Height")));
+  EXPECT_TRUE(quarnel::savedOptionSets.ContainsKey(Key("Pset_WallCommon", "Finish")));
+  EXPECT_TRUE(quarnel::savedDefaultOptions.ContainsKey(Key("Pset_WallCommon", "Finish")));
+  EXPECT_TRUE(quarnel::savedDefaultValues.ContainsKey(Key("Pset_WallCommon", "Width")));
 }
 
 TEST_F(ExpressionRestore, NamesAndTextsWithPercentSignsArePrintedAsTheyStand) {
@@ -345,6 +346,106 @@ TEST_F(ExpressionRestore, NamesAndTextsWithPercentSignsArePrintedAsTheyStand) {
   EXPECT_THAT(Report(), ElementsAre("Import Expressions and Option Sets: Expression check ###Property:Pset_100%d/Gone "
                                     "%n### for propertry Pset_100%d:Share %sfailed with error " +
                                     Code(FvErr_BadExpression)));
+}
+
+// Side 0 of a pair has the separator in its group name, side 1 in its
+// definition name; joined with the separator, both read the same.
+std::string GroupOf(int side, char separator) { return side == 0 ? std::string("Pset_A") + separator + "B" : "Pset_A"; }
+std::string NameOf(int side, char separator, const std::string& kind) {
+  return side == 0 ? "C" + kind : std::string("B") + separator + "C" + kind;
+}
+
+// Every definition with its side's setting, or made anew without it.
+fvhost::Project AlikeNames(bool withSettings) {
+  ProjectBuilder b;
+  std::map<std::string, fvhost::Guid> groups;
+  for (char separator : {';', ':'}) {
+    for (std::size_t side : {0, 1}) {
+      const std::string group = GroupOf(side, separator);
+      if (!groups.contains(group)) groups[group] = b.Group(group);
+      auto definition = [&](const char* kind) { return b.Definition(groups[group], NameOf(side, separator, kind)); };
+      const auto expression = definition("Expression"), optionSet = definition("OptionSet");
+      const auto plain = definition("Default"), choices = definition("Choices");
+      Choice(b, choices, API_MultipleChoiceCollection, TextOptions({"M", "N"}),
+             withSettings ? std::vector<std::size_t>{side} : std::vector<std::size_t>{});
+      if (!withSettings) continue;
+      b.Expressions(expression, {side == 0 ? "1" : "2"});
+      b.Options(optionSet, side == 0 ? std::vector<std::string>{"X", "Y"} : std::vector<std::string>{"P", "Q"},
+                side == 0 ? "Y" : "P");
+      b.DefaultValue(plain, ProjectBuilder::Text(side == 0 ? "first" : "second"));
+    }
+  }
+  return b.Build();
+}
+
+TEST_F(ExpressionRestore, NamesThatReadAlikeOnceJoinedKeepTheirOwnSettingsFromEveryTable) {
+  ASSERT_EQ(Snapshot(AlikeNames(true)), 1);
+  EXPECT_EQ(Restore(AlikeNames(false)), FvErr_NoError);
+
+  EXPECT_THAT(Report(), IsEmpty());
+  for (char separator : {';', ':'}) {
+    for (int side : {0, 1}) {
+      SCOPED_TRACE(GroupOf(side, separator) + " / " + NameOf(side, separator, ""));
+      auto restored = [&](const char* kind) -> const fvhost::Definition& {
+        return Definition(GroupOf(side, separator), NameOf(side, separator, kind));
+      };
+      EXPECT_THAT(restored("Expression").expressions, ElementsAre(side == 0 ? "1" : "2"));
+      EXPECT_THAT(ChosenOptions(restored("OptionSet")), ElementsAre(side == 0 ? "Y" : "P"));
+      EXPECT_EQ(restored("Default").defaultValue.single.text, side == 0 ? "first" : "second");
+      EXPECT_THAT(ChosenOptions(restored("Choices")), ElementsAre(side == 0 ? "M" : "N"));
+    }
+  }
+}
+
+TEST_F(ExpressionRestore, EachSettingOfADefinitionThatIsGoneIsNamedWithWhatWasSaved) {
+  ProjectBuilder before;
+  auto wall = before.Group("Pset_WallCommon");
+  before.Expressions(before.Definition(wall, "Height"), {"1 + 2", "3"});
+  before.Options(before.Definition(wall, "Finish"), {"Paint", "Tile", "Plaster"}, "Tile");
+  before.DefaultValue(before.Definition(wall, "Width", API_VariantReal, API_MeasureLength), ProjectBuilder::Real(0.25));
+  Choice(before, before.Definition(wall, "Status"), API_MultipleChoiceCollection, TextOptions({"NEW", "EXISTING"}),
+         {1, 0});
+  before.DefaultValue(before.Definition(wall, "Note"), ProjectBuilder::Text("two\nlines"));
+  before.Options(before.Definition(before.Group("SGPset_100%d"), "Rating %s"), {"A"});
+  ASSERT_EQ(Snapshot(before.Build()), 1);
+
+  EXPECT_EQ(Restore(ProjectBuilder().Build()), FvErr_NoError);
+
+  const std::string notIn = " is not in the new configuration; ";
+  const std::string expressions = "Import Expressions and Option Sets: property ";
+  const std::string defaults = "Import Default Values: property ";
+  EXPECT_THAT(Report(), ElementsAre(expressions + "Pset_WallCommon:Height" + notIn +
+                                        "expressions \"1 + 2\", \"3\" not restored",
+                                    expressions + "Pset_WallCommon:Finish" + notIn + "option set of 3 options not restored",
+                                    defaults + "Pset_WallCommon:Width" + notIn + "default value \"250\" not restored",
+                                    defaults + "Pset_WallCommon:Status" + notIn +
+                                        "default value \"EXISTING; NEW\" not restored",
+                                    defaults + "Pset_WallCommon:Note" + notIn +
+                                        "default value \"two\\nlines\" not restored",
+                                    expressions + "SGPset_100%d:Rating %s" + notIn +
+                                        "option set of 1 option not restored"));
+  EXPECT_EQ(importExpressionsStatus, 2);
+}
+
+TEST_F(ExpressionRestore, ADefinitionWhoseGroupCannotBeFetchedIsNotSaidToBeGone) {
+  ProjectBuilder before;
+  auto wall = before.Group("Pset_WallCommon");
+  before.Expressions(before.Definition(wall, "Height"), {"1"});
+  before.DefaultValue(before.Definition(wall, "Width", API_VariantReal), ProjectBuilder::Real(0.5));
+  ASSERT_EQ(Snapshot(before.Build()), 1);
+  ProjectBuilder after;
+  after.Definition(after.Group("Pset_WallCommon"), "Height");
+
+  // Width is gone, and the host cannot show its default either.
+  EXPECT_EQ(Restore(after.Build(), Failing({{"GetPropertyGroup", 1, std::nullopt, 7},
+                                            {"GetPropertyValueString", 1, std::nullopt, 8}})),
+            FvErr_NoError);
+
+  EXPECT_THAT(Report(), ElementsAre("Import Expressions and Option Sets: GetPropertyGroup for Height failed with Error "
+                                    "Code: 7",
+                                    "Import Default Values: property Pset_WallCommon:Width is not in the new "
+                                    "configuration; its default value not restored (GetPropertyValueString failed "
+                                    "with error code 8)"));
 }
 
 }  // namespace

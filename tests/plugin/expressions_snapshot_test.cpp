@@ -26,12 +26,12 @@ TEST_F(ExpressionSnapshot, ExpressionTextsAreSavedInOrderAndNothingElseOfTheDefi
 
   EXPECT_EQ(Snapshot(b.Build()), 1);
 
-  const auto* texts = savedExpressions.GetPtr(U("Pset_WallCommon;Height"));
+  const auto* texts = savedExpressions.GetPtr(Key("Pset_WallCommon", "Height"));
   ASSERT_NE(texts, nullptr);
   EXPECT_THAT(Texts(*texts), ElementsAre("###Property:Pset_WallCommon/Width### * 2", "3"));
-  EXPECT_FALSE(savedOptionSets.ContainsKey(U("Pset_WallCommon;Height")));
-  EXPECT_FALSE(savedDefaultOptions.ContainsKey(U("Pset_WallCommon;Height")));
-  EXPECT_FALSE(savedDefaultValues.ContainsKey(U("Pset_WallCommon:Height")));
+  EXPECT_FALSE(savedOptionSets.ContainsKey(Key("Pset_WallCommon", "Height")));
+  EXPECT_FALSE(savedDefaultOptions.ContainsKey(Key("Pset_WallCommon", "Height")));
+  EXPECT_FALSE(savedDefaultValues.ContainsKey(Key("Pset_WallCommon", "Height")));
   EXPECT_THAT(Report(), IsEmpty());
 }
 
@@ -43,15 +43,15 @@ TEST_F(ExpressionSnapshot, OptionSetIsSavedWholeWithTheDisplayTextOfItsDefault) 
 
   EXPECT_EQ(Snapshot(b.Build()), 1);
 
-  const auto* options = savedOptionSets.GetPtr(U("SGPset_DoorFireRating;Rating"));
+  const auto* options = savedOptionSets.GetPtr(Key("SGPset_DoorFireRating", "Rating"));
   ASSERT_NE(options, nullptr);
   EXPECT_THAT(DisplayTexts(*options), ElementsAre("Low", "Medium", "High"));
   ASSERT_EQ(options->GetSize(), 3u);
   for (Corbane::UIndex i = 0; i < 3; ++i) EXPECT_EQ((*options)[i].keyVariant.guidValue, stored.options[i].key);
-  const auto* defaultText = savedDefaultOptions.GetPtr(U("SGPset_DoorFireRating;Rating"));
+  const auto* defaultText = savedDefaultOptions.GetPtr(Key("SGPset_DoorFireRating", "Rating"));
   ASSERT_NE(defaultText, nullptr);
   EXPECT_EQ(S(*defaultText), "Medium");
-  EXPECT_FALSE(savedDefaultValues.ContainsKey(U("SGPset_DoorFireRating:Rating")));
+  EXPECT_FALSE(savedDefaultValues.ContainsKey(Key("SGPset_DoorFireRating", "Rating")));
 }
 
 TEST_F(ExpressionSnapshot, OptionSetWithoutAUsableDefaultSavesOnlyTheList) {
@@ -67,14 +67,14 @@ TEST_F(ExpressionSnapshot, OptionSetWithoutAUsableDefaultSavesOnlyTheList) {
 
   for (const char* name : {"NoDefault", "NullDefault", "StrayDefault"}) {
     SCOPED_TRACE(name);
-    const Corbane::UniString key = U(std::string("Pset_DoorCommon;") + name);
+    const Corbane::UniString key = Key("Pset_DoorCommon", name);
     EXPECT_TRUE(savedOptionSets.ContainsKey(key));
     EXPECT_FALSE(savedDefaultOptions.ContainsKey(key));
   }
   EXPECT_TRUE(savedDefaultValues.IsEmpty());
 }
 
-TEST_F(ExpressionSnapshot, PlainDefaultValueIsSavedUnderTheColonKeyUnlessUndefined) {
+TEST_F(ExpressionSnapshot, PlainDefaultValueIsSavedUnlessUndefined) {
   ProjectBuilder b;
   auto slab = b.Group("Pset_SlabCommon");
   b.DefaultValue(b.Definition(slab, "Thickness", API_VariantReal, API_MeasureLength), ProjectBuilder::Real(0.25));
@@ -83,16 +83,15 @@ TEST_F(ExpressionSnapshot, PlainDefaultValueIsSavedUnderTheColonKeyUnlessUndefin
 
   EXPECT_EQ(Snapshot(b.Build()), 1);
 
-  const auto* thickness = savedDefaultValues.GetPtr(U("Pset_SlabCommon:Thickness"));
+  const auto* thickness = savedDefaultValues.GetPtr(Key("Pset_SlabCommon", "Thickness"));
   ASSERT_NE(thickness, nullptr);
   EXPECT_EQ(thickness->variantStatus, API_ValueNormal);
   EXPECT_EQ(thickness->singleVariant.type, API_VariantReal);
   EXPECT_DOUBLE_EQ(thickness->singleVariant.doubleValue, 0.25);
-  const auto* loadBearing = savedDefaultValues.GetPtr(U("Pset_SlabCommon:LoadBearing"));
+  const auto* loadBearing = savedDefaultValues.GetPtr(Key("Pset_SlabCommon", "LoadBearing"));
   ASSERT_NE(loadBearing, nullptr);
   EXPECT_EQ(loadBearing->variantStatus, API_ValueNull);
-  EXPECT_FALSE(savedDefaultValues.ContainsKey(U("Pset_SlabCommon:Reference")));
-  EXPECT_FALSE(savedDefaultValues.ContainsKey(U("Pset_SlabCommon;Thickness")));
+  EXPECT_FALSE(savedDefaultValues.ContainsKey(Key("Pset_SlabCommon", "Reference")));
   EXPECT_EQ(savedDefaultValues.GetSize(), 2u);
   EXPECT_TRUE(savedExpressions.IsEmpty());
   EXPECT_TRUE(savedOptionSets.IsEmpty());
@@ -115,8 +114,8 @@ TEST_F(ExpressionSnapshot, OnlyCustomDefinitionsOfIfcGroupsAreSaved) {
   EXPECT_EQ(Snapshot(b.Build()), 1);
 
   EXPECT_EQ(savedExpressions.GetSize(), 2u);
-  EXPECT_TRUE(savedExpressions.ContainsKey(U("Pset_WallCommon;Height")));
-  EXPECT_TRUE(savedExpressions.ContainsKey(U("SGPset_Wall;Height")));
+  EXPECT_TRUE(savedExpressions.ContainsKey(Key("Pset_WallCommon", "Height")));
+  EXPECT_TRUE(savedExpressions.ContainsKey(Key("SGPset_Wall", "Height")));
   EXPECT_THAT(Report(), IsEmpty());
 }
 
@@ -137,9 +136,9 @@ TEST_F(ExpressionSnapshot, AFailedGroupFetchSkipsThatDefinitionOnlyAndMakesTheSt
   EXPECT_THAT(Report(), ElementsAre("Export Expressions: GetPropertyGroup for property Height failed with Error Code :  7",
                                     "Export Expressions: GetPropertyGroup for property Depth failed with Error Code : " +
                                         Code(FvErr_NoSuchGroup)));
-  EXPECT_TRUE(savedExpressions.ContainsKey(U("Pset_WallCommon;Width")));
-  EXPECT_FALSE(savedExpressions.ContainsKey(U("Pset_WallCommon;Height")));
-  EXPECT_TRUE(savedExpressions.ContainsKey(U("Pset_WallCommon;Length")));
+  EXPECT_TRUE(savedExpressions.ContainsKey(Key("Pset_WallCommon", "Width")));
+  EXPECT_FALSE(savedExpressions.ContainsKey(Key("Pset_WallCommon", "Height")));
+  EXPECT_TRUE(savedExpressions.ContainsKey(Key("Pset_WallCommon", "Length")));
 }
 
 TEST_F(ExpressionSnapshot, AFailedListingIsReportedAndSavesNothing) {
