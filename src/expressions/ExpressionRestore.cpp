@@ -7,7 +7,6 @@
 
 #include "expressions/ExpressionCheckForm.hpp"
 #include "expressions/OptionText.hpp"
-#include "expressions/Quoted.hpp"
 #include "expressions/SavedButGone.hpp"
 #include "expressions/SnapshotStore.hpp"
 #include "host/HostApi.hpp"
@@ -127,7 +126,7 @@ void RestoreDefaultChoices(API_PropertyDefinition& definition, const UniString& 
       value.listVariant.Push(option->keyVariant);
       continue;
     }
-    Report(FvErr_NoError, "Import Default Values: option ", Name(Quoted(text)), " of ", Name(groupName), ":",
+    Report(FvErr_NoError, "Import Default Values: option ", Name(QuotedText(text)), " of ", Name(groupName), ":",
            Name(definition.name), " is no longer offered; it is not restored in the default value");
     MarkPartial();
   }

@@ -1,6 +1,5 @@
 #include "expressions/SavedButGone.hpp"
 
-#include "expressions/Quoted.hpp"
 #include "expressions/SnapshotStore.hpp"
 #include "host/HostApi.hpp"
 #include "host/Report.hpp"
@@ -17,7 +16,7 @@ UniString QuotedList(const Array<UniString>& texts) {
   UniString list;
   for (const UniString& text : texts) {
     if (!list.IsEmpty()) list += ", ";
-    list += Quoted(text);
+    list += QuotedText(text);
   }
   return list;
 }
@@ -67,7 +66,7 @@ void ReportDefaultValue(const SavedDefinition& saved, const API_PropertyValue& v
     return;
   }
   Report(FvErr_NoError, "Import Default Values: property ", Name(saved.groupName), ":", Name(saved.definitionName),
-         " is not in the new configuration; default value ", Name(Quoted(shown)), " not restored");
+         " is not in the new configuration; default value ", Name(QuotedText(shown)), " not restored");
 }
 
 }  // namespace

@@ -23,6 +23,11 @@ struct Name {
   const Corbane::UniString& text;
 };
 
+// A text that a line names so that a person can carry it over by hand: in
+// quotes, a line end written \n (or \r), so that one line of the Session Report
+// stays one line, and past 200 characters cut, with its length given.
+Corbane::UniString QuotedText(const Corbane::UniString& text);
+
 namespace detail {
 void AppendPiece(Corbane::UniString& format, const char* fixed);
 void AppendPiece(Corbane::UniString& format, const Name& name);

@@ -128,27 +128,6 @@ const char* StoredUnit(const RowTexts& row) noexcept {
   return "";
 }
 
-// A value as a report line names it, so that a person can set it by hand: in
-// quotes, a line end written \n, and past 200 characters cut, with its length.
-UniString QuotedValue(const UniString& text) {
-  constexpr Corbane::UIndex shownLength = 200;
-  Corbane::UIndex shown = std::min(text.GetLength(), shownLength);
-  if (shown < text.GetLength() && text[shown - 1] >= 0xD800 && text[shown - 1] <= 0xDBFF) --shown;
-  UniString quoted("\"");
-  for (Corbane::UIndex i = 0; i < shown; ++i) {
-    if (text[i] == u'\n')
-      quoted += "\\n";
-    else if (text[i] == u'\r')
-      quoted += "\\r";
-    else
-      quoted.Append(text[i]);
-  }
-  if (shown == text.GetLength()) return quoted += "\"";
-  quoted += "...\" (";
-  quoted += std::to_string(text.GetLength()).c_str();
-  return quoted += " characters)";
-}
-
 // What a row holds, as a report line names it: a value in quotes (the items
 // of a list or multiple choice joined by "; ", as the host shows them), or
 // what the user made of it.
@@ -162,12 +141,12 @@ UniString ShownValue(const RowTexts& row) {
   Array<Bytes> items;
   Corbane::UIndex count = 0;
   const bool nested = IsWord(row.collection, listWord) || IsWord(row.collection, multipleChoiceWord);
-  if (!nested || !SplitNestedRecord(row.valueText, items, count)) return QuotedValue(Text(row.valueText) + StoredUnit(row));
+  if (!nested || !SplitNestedRecord(row.valueText, items, count)) return QuotedText(Text(row.valueText) + StoredUnit(row));
   for (Corbane::UIndex i = 0; i < count; ++i) {
     if (i > 0) text += "; ";
     text += Text(items[i]) + StoredUnit(row);
   }
-  return QuotedValue(text);
+  return QuotedText(text);
 }
 
 // Which properties the new configuration holds at all, so that a row no
@@ -360,7 +339,7 @@ class ElementRestore {
   }
 
   void OptionGone(std::string_view text, const UniString& groupName, const API_PropertyDefinition& definition) {
-    Report(FvErr_NoError, "Import Property Values: option ", Name(QuotedValue(Text(text))), " of ", Name(groupName),
+    Report(FvErr_NoError, "Import Property Values: option ", Name(QuotedText(Text(text))), " of ", Name(groupName),
            ":", Name(definition.name), " is no longer offered; it is not restored on element ", Name(ElementText()));
     MarkFailed();
   }
