@@ -2,11 +2,17 @@
 // own importers read it, classifications first, then properties. The plug-in
 // never parses the file; it hands over the whole text.
 
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "Corbane/Memory.hpp"
+#include "Forvane/EntryTable.hpp"
 #include "Nostrel/Nostrel.hpp"
 #include "Pellarin/Pellarin.hpp"
 #include "host/HostApi.hpp"
@@ -20,21 +26,91 @@ namespace {
 
 // The text is held in the host's memory manager like every other block of the plug-in.
 using NarrowText = std::basic_string<char, std::char_traits<char>, Corbane::Allocator<char>>;
-using NarrowTextStream = std::basic_ostringstream<char, std::char_traits<char>, Corbane::Allocator<char>>;
 
 constexpr Corbane::Int32 ClassificationMergeMode = 1;
 constexpr Corbane::Int32 ClassificationConflictMode = 0;
 constexpr Corbane::Int32 PropertyImportMode = 0;
 
-// An unreadable or empty file gives an empty text; the host's importer then
-// says what is wrong with it.
-NarrowText ReadWholeFile(const Nostrel::Location& location) {
-  const Corbane::CStr path = location.ToDisplayText().ToCStr();
-  NarrowTextStream text;
-  std::ifstream file(path.Get());
-  if (file.is_open()) text << file.rdbuf();
-  file.close();
-  return text.str();
+// What the step answers for a file it does not hand to the host: the
+// undoable command fails, so the run ends with the failure alert and the
+// restores do not run onto definitions that were never imported.
+constexpr HostError FileRefused = FvErr_General;
+
+const char* KindOfSpecialFile(mode_t mode) noexcept {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "a special file";
+}
+
+// The configuration's encoding, from its byte-order mark, when it is one the
+// host's importers cannot take.
+const char* WideEncoding(const NarrowText& text) noexcept {
+  const auto starts = [&text](const char* mark, std::size_t length) {
+    return text.size() >= length && std::memcmp(text.data(), mark, length) == 0;
+  };
+  if (starts("\xFF\xFE\0\0", 4) || starts("\0\0\xFE\xFF", 4)) return "UTF-32";
+  if (starts("\xFF\xFE", 2) || starts("\xFE\xFF", 2)) return "UTF-16";
+  return nullptr;
+}
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) noexcept : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const noexcept { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Reads the chosen file whole, or reports why it is not handed to the host.
+// Only a regular file is read, and exactly as many bytes as it holds: opening
+// without blocking keeps a FIFO from holding the run, and the size bounds
+// what a device or a link to one could pour in.
+bool ReadConfigurationFile(const Nostrel::Location& location, NarrowText& text) {
+  const Corbane::UniString pathText = location.ToDisplayText();
+  const Corbane::CStr path = pathText.ToCStr();
+  const auto refuse = [&pathText](const char* why, const Corbane::UniString& detail) {
+    Report(FileRefused, "Import Properties and Classifications: the file ", Name(pathText), why, Name(detail));
+    return false;
+  };
+  const auto systemReason = [](int error) { return Corbane::UniString(std::strerror(error)); };
+
+  const FileDescriptor file(::open(path.Get(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (file.get() < 0) return refuse(" cannot be read: ", systemReason(errno));
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0) return refuse(" cannot be read: ", systemReason(errno));
+  if (!S_ISREG(info.st_mode))
+    return refuse(" is not a regular file but ", Corbane::UniString(KindOfSpecialFile(info.st_mode)));
+  const auto size = static_cast<unsigned long long>(info.st_size);
+  if (size > FvMaxConfigurationBytes) {
+    char sizes[80];
+    std::snprintf(sizes, sizeof sizes, "%llu bytes, at most %llu", size,
+                  static_cast<unsigned long long>(FvMaxConfigurationBytes));
+    return refuse(" is larger than the host imports: ", Corbane::UniString(sizes));
+  }
+
+  text.resize(static_cast<std::size_t>(size));
+  std::size_t got = 0;
+  while (got < text.size()) {
+    const ssize_t n = ::read(file.get(), text.data() + got, text.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return refuse(" cannot be read: ", systemReason(errno));
+    if (n == 0) return refuse(" cannot be read: ", Corbane::UniString("it became shorter while it was read"));
+    got += static_cast<std::size_t>(n);
+  }
+  if (const char* encoding = WideEncoding(text)) {
+    Report(FileRefused, "Import Properties and Classifications: the file ", Name(pathText), " is ", encoding,
+           " (it begins with a byte-order mark); the host reads configurations in UTF-8");
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -49,7 +125,8 @@ HostError Config::importSchemaFile() {
   if (!dialog.Invoke()) return 0;
 
   const Nostrel::Location chosen = dialog.GetSelectedLocation();
-  const NarrowText text = ReadWholeFile(chosen);
+  NarrowText text;
+  if (!ReadConfigurationFile(chosen, text)) return FileRefused;
 
   // The text reaches the host as a zero-terminated string: a zero byte ends it.
   const HostError classificationError = host::ImportClassifications(

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "Forvane/EntryTable.hpp"
 #include "ForvaneHost/ConfigImport.hpp"
 #include "support/ProjectBuilder.hpp"
 
@@ -47,6 +48,24 @@ TEST(ConfigImportRejects, EmptyText) {
     EXPECT_EQ(out.properties, FvErr_BadXml);
     EXPECT_EQ(out.message, "line 1: the configuration is empty (expected an XML document)");
   }
+}
+
+TEST(ConfigImportRejects, TextPastTheHostsBoundAndNestingPastItsDepth) {
+  // Blanks after a valid document: only the size can refuse it.
+  std::string large = "<Configuration/>";
+  large.resize(FvMaxConfigurationBytes + 1, ' ');
+  const Outcome tooLarge = ImportInto(large);
+  EXPECT_EQ(tooLarge.properties, FvErr_BadXml);
+  EXPECT_EQ(tooLarge.message, "line 1: the configuration is larger than 64 MiB (67108865 bytes; the host imports at "
+                              "most 67108864)");
+  large.resize(FvMaxConfigurationBytes);
+  EXPECT_EQ(ImportInto(large).properties, FvErr_NoError);
+
+  std::string deep = "<Configuration><ClassificationSystems><ClassificationSystem name=\"S\">\n";
+  for (int depth = 0; depth < 300; ++depth) deep += "<Item id=\"I" + std::to_string(depth) + "\" name=\"n\">";
+  const Outcome tooDeep = ImportInto(deep);
+  EXPECT_EQ(tooDeep.classifications, FvErr_BadXml);
+  EXPECT_EQ(tooDeep.message, "line 2: elements nested more than 256 deep");
 }
 
 TEST(ConfigImportRejects, MalformedXmlWithItsLine) {

@@ -3,14 +3,23 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
 
 #include "Corbane/Memory.hpp"
+#include "Forvane/EntryTable.hpp"
 #include "run_fixture.hpp"
 
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 using namespace run_test;
 
 class SchemaImport : public ::testing::Test {
@@ -150,6 +159,78 @@ TEST_F(SchemaImport, AnEmptyFileIsTheHostsToRefuse) {
   ASSERT_GE(host.Report().size(), 2u);
   EXPECT_THAT(host.Report()[host.Report().size() - 2], HasSubstr("Import Classifications: Failed with Error Code: "));
   EXPECT_TRUE(host.project() == before);
+}
+
+// A socket at the chosen name: the dialog sees an existing file, and opening it fails.
+void BindSocket(const std::string& path) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+  ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0) << path;
+  ::close(fd);
+}
+
+std::string Utf16LittleEndianWithMark(const std::string& ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (const char c : ascii) bytes += {c, '\0'};
+  return bytes;
+}
+
+// Files the step never hands to the host: each is refused with its line
+// before any importer runs, the command fails with its line, and the project
+// is as it was. Before the refusals a FIFO held the run for ever and a link
+// to /dev/zero grew the text until the host aborted.
+TEST_F(SchemaImport, RefusesWhatIsNotAReadableUtf8RegularFile) {
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& path)> make;
+    std::string line;  // after "Import Properties and Classifications: the file PATH"
+  };
+  const Case cases[] = {
+      {"a FIFO", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); },
+       " is not a regular file but a FIFO"},
+      {"a link to /dev/zero",
+       [](const std::string& path) { std::filesystem::create_symlink("/dev/zero", path); },
+       " is not a regular file but a device"},
+      {"a socket, which cannot be opened", BindSocket, " cannot be read: No such device or address"},
+      {"a UTF-16 file with its byte-order mark",
+       [](const std::string& path) { std::ofstream(path, std::ios::binary) << Utf16LittleEndianWithMark(WallConfiguration()); },
+       " is UTF-16 (it begins with a byte-order mark); the host reads configurations in UTF-8"},
+      {"a file larger than the host imports (sparse, so that nothing is written)",
+       [](const std::string& path) {
+         std::ofstream(path, std::ios::binary) << "<Configuration/>";
+         std::filesystem::resize_file(path, FvMaxConfigurationBytes + 1);
+       },
+       " is larger than the host imports: " + std::to_string(FvMaxConfigurationBytes + 1) + " bytes, at most " +
+           std::to_string(FvMaxConfigurationBytes)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConfigFile folder("", "unused.xml");
+    const std::string path = (std::filesystem::path(folder.path()).parent_path() / "config.xml").string();
+    c.make(path);
+    InProcessHost host(Emptied(), Traced());
+    const fvhost::Project before = host.project();
+    Choose(host, path);
+    EXPECT_EQ(Import(host), 0);
+    EXPECT_THAT(ImportCalls(host), IsEmpty());
+    EXPECT_THAT(host.Report(), ElementsAre("Import Properties and Classifications: the file " + path + c.line,
+                                           "Import Properties and Classifications: Failed with error code: " +
+                                               Code(FvErr_General)));
+    EXPECT_TRUE(host.project() == before);
+    EXPECT_TRUE(host.host().UndoStepNames().empty());
+  }
+}
+
+TEST_F(SchemaImport, ALinkToARegularConfigurationIsFollowed) {
+  ConfigFile file(WallConfiguration(), "release.xml");
+  const std::string link = (std::filesystem::path(file.path()).parent_path() / "current.xml").string();
+  std::filesystem::create_symlink(file.path(), link);
+  InProcessHost host(Emptied());
+  Choose(host, link);
+  EXPECT_EQ(Import(host), 1);
+  EXPECT_TRUE(host.Report().empty());
 }
 
 TEST_F(SchemaImport, AHostWithoutTheImportersFailsTheStep) {

@@ -1,5 +1,7 @@
 #include "ConfigImportDocument.hpp"
 
+#include "Forvane/EntryTable.hpp"
+
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/SAX2.h>
@@ -7,7 +9,7 @@
 #include <libxml/xmlerror.h>
 #include <libxml/xmlschemas.h>
 
-#include <climits>
+#include <string>
 #include <memory>
 
 namespace fvhost {
@@ -67,9 +69,38 @@ class LibxmlGuard {
   void* previousContext_;
 };
 
+// Deep enough for any classification tree, shallow enough for every reader of
+// the tree, the host's own included, which walks items recursively.
+constexpr int maxElementDepth = 256;
+
 struct ParseState {
   long doctypeLine = 0;
+  int depth = 0;
+  long tooDeepLine = 0;
 };
+
+ParseState& StateOf(void* context) {
+  return *static_cast<ParseState*>(static_cast<xmlParserCtxtPtr>(context)->_private);
+}
+
+// The library bounds nesting only without XML_PARSE_HUGE, so the host counts it itself.
+void StartCountedElement(void* context, const xmlChar* localName, const xmlChar* prefix, const xmlChar* uri,
+                         int namespaceCount, const xmlChar** namespaces, int attributeCount, int defaultedCount,
+                         const xmlChar** attributes) {
+  ParseState& state = StateOf(context);
+  if (++state.depth > maxElementDepth) {
+    state.tooDeepLine = xmlSAX2GetLineNumber(context);
+    xmlStopParser(static_cast<xmlParserCtxtPtr>(context));
+    return;
+  }
+  xmlSAX2StartElementNs(context, localName, prefix, uri, namespaceCount, namespaces, attributeCount, defaultedCount,
+                        attributes);
+}
+
+void EndCountedElement(void* context, const xmlChar* localName, const xmlChar* prefix, const xmlChar* uri) {
+  --StateOf(context).depth;
+  xmlSAX2EndElementNs(context, localName, prefix, uri);
+}
 
 // Called as soon as "<!DOCTYPE ..." has been read and before its internal
 // subset: stopping here means no entity declaration is ever parsed, so
@@ -96,12 +127,15 @@ bool IsBlank(std::string_view text) {
 }
 
 HostError Parse(std::string_view xml, DocPtr& out, std::string& message) {
-  if (IsBlank(xml)) {
-    message = AtLine(1, "the configuration is empty (expected an XML document)");
+  // The host's own bound, not the XML library's: its lookup limits differ from
+  // one release to the next, and a user is owed one documented size.
+  if (xml.size() > FvMaxConfigurationBytes) {
+    message = AtLine(1, "the configuration is larger than 64 MiB (" + std::to_string(xml.size()) +
+                            " bytes; the host imports at most " + std::to_string(FvMaxConfigurationBytes) + ")");
     return FvErr_BadXml;
   }
-  if (xml.size() > static_cast<std::size_t>(INT_MAX)) {
-    message = AtLine(1, "the configuration is too large");
+  if (IsBlank(xml)) {
+    message = AtLine(1, "the configuration is empty (expected an XML document)");
     return FvErr_BadXml;
   }
   FirstError error;
@@ -112,12 +146,17 @@ HostError Parse(std::string_view xml, DocPtr& out, std::string& message) {
     return FvErr_BadXml;
   }
   // No XML_PARSE_NOENT and no XML_PARSE_DTDLOAD: entities are never
-  // substituted and no DTD is ever fetched.
-  xmlCtxtUseOptions(parser.get(), XML_PARSE_NONET | XML_PARSE_BIG_LINES);
+  // substituted and no DTD is ever fetched. XML_PARSE_HUGE lifts the
+  // library's own size limits, so that the host's bound above is the one that
+  // holds; with DOCTYPEs refused there is no entity to expand, and nesting is
+  // counted below.
+  xmlCtxtUseOptions(parser.get(), XML_PARSE_NONET | XML_PARSE_BIG_LINES | XML_PARSE_HUGE);
   ParseState state;
   parser->_private = &state;
   parser->sax->internalSubset = RefuseDoctype;
   parser->sax->externalSubset = nullptr;
+  parser->sax->startElementNs = StartCountedElement;
+  parser->sax->endElementNs = EndCountedElement;
   xmlParseDocument(parser.get());
   DocPtr doc(parser->myDoc);
   parser->myDoc = nullptr;
@@ -125,6 +164,10 @@ HostError Parse(std::string_view xml, DocPtr& out, std::string& message) {
     message = AtLine(state.doctypeLine > 0 ? state.doctypeLine : 1,
                      "a DOCTYPE is not allowed in a configuration (DTDs and entities are refused)");
     return FvErr_NotOnSchema;
+  }
+  if (state.tooDeepLine > 0) {
+    message = AtLine(state.tooDeepLine, "elements nested more than " + std::to_string(maxElementDepth) + " deep");
+    return FvErr_BadXml;
   }
   if (!parser->wellFormed || !doc) {
     message = AtLine(error.any ? error.line : 1, error.any ? error.text : "the configuration is not well-formed XML");

@@ -107,5 +107,10 @@ FV_HOST_OPERATIONS(FV_PROC_TYPE)
 // Special folders (GetSpecialFolder).
 inline constexpr std::int32_t FvFolder_Data = 4;  // the host's data folder, for an add-on's scratch files
 
+// The longest configuration text (in its UTF-8 form) that ImportClassifications
+// and ImportProperties take; a longer one is refused with FvErr_BadXml. An
+// add-on can refuse a larger file before it reads it.
+inline constexpr std::size_t FvMaxConfigurationBytes = 64u * 1024 * 1024;
+
 // The one QueryAddOnEnvironment question an add-on asks: may it load? (1: yes, 0: no)
 inline constexpr std::int32_t FvQuery_MayLoad = 1;
