@@ -64,6 +64,10 @@ constexpr std::array<Row, 8> partialRows{{
      "Property Values and Element Property Values are not retained!\nPlease check Session Report for details."},
 }};
 
+constexpr const char* groupsLeftMessage =
+    "IFC-SG Classifications and Properties are Imported Successfully!\nOne or more Property Groups could not be "
+    "deleted! Please check Session Report for details.";
+
 const Row* FirstMatchingRow(const Pair& expressions, const Pair& values) noexcept {
   for (const Row& row : partialRows)
     if (Holds(expressions, row.expressions) && Holds(values, row.values)) return &row;
@@ -84,7 +88,8 @@ FinalAlert ChooseFinalAlert(const RunOutcomes& o) noexcept {
   const Pair values{o.exportPropertyValues, o.importPropertyValues};
   if (D == 1 && expressions.Retained() && values.Retained()) return {AlertChoice::Success};
   const Row* row = FirstMatchingRow(expressions, values);
-  if (row == nullptr) return {AlertChoice::None};
+  // Only a group that stayed while both pairs were retained matches no row.
+  if (row == nullptr) return {AlertChoice::PartialSuccess, groupsLeftRow};
   return {AlertChoice::PartialSuccess, row->name};
 }
 
@@ -96,6 +101,7 @@ AlertText FinalAlertText(const FinalAlert& alert) noexcept {
       return {-1, "Import Failed!",
               "IFC-SG Classifications and Properties Import Failed!\nPlease check Session Report for details."};
     case AlertChoice::PartialSuccess:
+      if (alert.row == groupsLeftRow) return {-2, "Import Successful!", groupsLeftMessage};
       for (const Row& row : partialRows)
         if (row.name == alert.row) return {-2, "Import Successful!", row.message};
       return {};

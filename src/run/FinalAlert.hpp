@@ -17,9 +17,14 @@ struct RunOutcomes {
 
 enum class AlertChoice { None, Success, PartialSuccess, Failure };
 
+// A partial success when everything was kept but one or more property groups
+// stayed: no row of kept data applies, and ending without an alert would
+// leave the user thinking every group had been replaced.
+inline constexpr char groupsLeftRow = 'i';
+
 struct FinalAlert {
   AlertChoice choice = AlertChoice::None;
-  char row = 0;  // 'a' to 'h' for a partial success: which kinds of data were not retained
+  char row = 0;  // 'a' to 'h' for a partial success: which kinds of data were not retained; or groupsLeftRow
   friend bool operator==(const FinalAlert&, const FinalAlert&) = default;
 };
 

@@ -12,8 +12,15 @@
 namespace quarnel {
 
 Outcome Config::deleteProperties() {
-  auto body = [this] { return deletePropertiesBody(); };
+  bool ran = false;
+  auto body = [this, &ran] {
+    ran = true;
+    return deletePropertiesBody();
+  };
   const HostError result = host::CallUndoableCommand(Corbane::UniString("Delete Property Groups"), body);
+  // A body that ran has written its own line for a failure; a command the
+  // host did not run has no other line to send the user to.
+  if (result != 0 && !ran) Report(result, "Delete Property Groups: Failed with error code: %d");
   return DeletePropertiesOutcome(result, deletePropertiesStatus);
 }
 

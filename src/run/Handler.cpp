@@ -1,5 +1,6 @@
 #include "run/Handler.hpp"
 
+#include "host/Report.hpp"
 #include "run/Config.hpp"
 #include "run/FinalAlert.hpp"
 #include "run/RunStatus.hpp"
@@ -30,14 +31,26 @@ void RunImport() {
   ShowFinalAlert(ChooseFinalAlert(RunSteps(config)));
 }
 
+void RunGuarded(void (*run)()) noexcept {
+  // The host's thread must never see an exception of ours. A run that ends
+  // this way did not do all its work, and the user is told so; the steps it
+  // finished stay as undo steps.
+  try {
+    run();
+    return;
+  } catch (...) {
+  }
+  try {
+    Report(FvErr_General, "Import IFC+SG Classifications and Properties: Failed with error code: %d");
+    ShowFinalAlert({AlertChoice::Failure});
+  } catch (...) {
+  }
+}
+
 HostError HandleMenuCommand(const API_MenuCallParams* params) {
   if (params == nullptr || params->menuResourceId != ImportMenuResourceId || params->itemIndex != ImportMenuItemIndex)
     return 0;
-  // The host's thread must never see an exception of ours.
-  try {
-    RunImport();
-  } catch (...) {
-  }
+  RunGuarded(&RunImport);
   return 0;
 }
 

@@ -14,4 +14,7 @@ HostError HandleMenuCommand(const API_MenuCallParams* params);
 // One whole run of the six steps and the final alert.
 void RunImport();
 
+// Runs `run`; should it throw, writes a line and shows the failure alert.
+void RunGuarded(void (*run)()) noexcept;
+
 }  // namespace quarnel

@@ -6,6 +6,7 @@
 #include "run/Config.hpp"
 #include "run/Outcome.hpp"
 #include "run/RunStatus.hpp"
+#include "values/DataFile.hpp"
 
 namespace quarnel {
 
@@ -32,7 +33,16 @@ Outcome Config::importExpressions() {
 }
 
 Outcome Config::importPropertyValues() {
-  RunAsCommand("Import Property Values", [this] { return restoreValuesFromDataFile(); });
+  bool ran = false;
+  const HostError result = RunAsCommand("Import Property Values", [this, &ran] {
+    ran = true;
+    return restoreValuesFromDataFile();
+  });
+  // The body reads and deletes the data file; a command that never ran left
+  // the user's values in it, and the user needs to know where.
+  if (result != 0 && !ran)
+    Report(result, "Import Property Values: Failed with error code: %d; the values are kept in ",
+           Name(Corbane::UniString(PathText(dataFileLocation).Get())));
   return ImportPropertyValuesOutcome(importPropertyValuesStatus);
 }
 

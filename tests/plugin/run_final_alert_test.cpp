@@ -51,7 +51,7 @@ const AlertCase alertCases[] = {
     {"failed deletion, property import failed, restores partial", 2, 2, 2, 3, 2, 2, Failure},
     {"an import outcome that is none of its codes", 1, 1, 1, -1, -1, -1, Silent},
     {"everything kept", 1, 1, 1, 1, 1, 1, Success},
-    {"everything kept but a group stayed", 1, 1, 2, 1, 1, 1, Silent},
+    {"everything kept but a group stayed", 1, 1, 2, 1, 1, 1, Row(quarnel::groupsLeftRow)},
     {"a: both exports failed", 0, 0, 1, 1, -1, -1, Row('a')},
     {"a: both restores failed", 1, 1, 1, 1, 0, 0, Row('a')},
     {"b: expressions lost", 0, 1, 1, 1, -1, 1, Row('b')},

@@ -107,11 +107,11 @@ TEST(GroupRemoval, GroupsThatCannotBeListedStopTheStepBeforeAnyDeletion) {
   EXPECT_TRUE(host.host().UndoStepNames().empty());
 }
 
-TEST(GroupRemoval, ACommandTheHostCannotRunRemovesNothing) {
+TEST(GroupRemoval, ACommandTheHostCannotRunRemovesNothingAndSaysSo) {
   InProcessHost host(WallProject().Build(), Options({Fail("CallUndoableCommand", FvErr_CommandRunning)}));
   const fvhost::Project before = host.project();
   EXPECT_EQ(RemoveGroups(), 0);
-  EXPECT_TRUE(host.Report().empty());
+  EXPECT_THAT(host.Report(), ElementsAre("Delete Property Groups: Failed with error code: " + Code(FvErr_CommandRunning)));
   EXPECT_TRUE(host.project() == before);
 }
 

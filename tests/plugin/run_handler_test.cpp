@@ -4,6 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <stdexcept>
+
 #include "run_fixture.hpp"
 
 namespace {
@@ -112,14 +115,59 @@ TEST(ImportRun, APropertyImportFailureStillRunsTheRestoresAndShowsTheFailure) {
   EXPECT_EQ(alerts[0].title, "Import Failed!");
 }
 
-TEST(ImportRun, AGroupThatStayedWithEverythingElseKeptEndsSilently) {
+TEST(ImportRun, AGroupThatStayedWithEverythingElseKeptIsAPartialSuccess) {
   InProcessHost host(WallProject().Build(), Options({FailFor("DeletePropertyGroup", "SGPset_Wall", FvErr_ReadOnly)}));
   ConfigFile file(WallConfiguration());
   Choose(host, file.path());
   RunMenu();
-  EXPECT_THAT(Alerts(host), IsEmpty());
+  const auto alerts = Alerts(host);
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0].kind, -2);
+  EXPECT_EQ(alerts[0].title, "Import Successful!");
+  EXPECT_EQ(alerts[0].message,
+            "IFC-SG Classifications and Properties are Imported Successfully!\nOne or more Property Groups could not "
+            "be deleted! Please check Session Report for details.");
   EXPECT_THAT(host.Report(), Contains("Removing Property: DeletePropertyGroup SGPset_Wall failed with error code: " +
                                       Code(FvErr_ReadOnly)));
+}
+
+// A command the host would not run: before, the removal and the value
+// restore ended with an alert that sent the user to an empty Session Report.
+TEST(ImportRun, ACommandTheHostDoesNotRunHasItsLineAndTheAlertSaysWhatWasLost) {
+  const DataFolder data;
+  {
+    InProcessHost removal(WallProject().Build(),
+                          data.Options({FailFor("CallUndoableCommand", "Delete Property Groups", FvErr_General)}));
+    RunMenu();
+    EXPECT_THAT(removal.Report(), ElementsAre("Delete Property Groups: Failed with error code: " + Code(FvErr_General)));
+    ASSERT_EQ(Alerts(removal).size(), 1u);
+    EXPECT_EQ(Alerts(removal)[0].message, failureMessage);
+  }
+  InProcessHost restore(WallProject().Build(),
+                        data.Options({FailFor("CallUndoableCommand", "Import Property Values", FvErr_General)}));
+  ConfigFile file(WallConfiguration());
+  Choose(restore, file.path());
+  RunMenu();
+  const std::string dataFile = data.path() + "/IFC+SG_Properties.csv";
+  EXPECT_THAT(restore.Report(), ElementsAre("Import Property Values: Failed with error code: " + Code(FvErr_General) +
+                                            "; the values are kept in " + dataFile));
+  EXPECT_TRUE(std::filesystem::is_regular_file(dataFile));
+  ASSERT_EQ(Alerts(restore).size(), 1u);
+  EXPECT_EQ(Alerts(restore)[0].title, "Import Successful!");
+  EXPECT_EQ(Alerts(restore)[0].message,
+            "IFC-SG Classifications and Properties are Imported Successfully!\nProperty Values are not retained! "
+            "Please check Session Report for details.");
+}
+
+TEST(ImportRun, AnExceptionThatEndsARunLeavesALineAndTheFailureAlert) {
+  InProcessHost host;
+  quarnel::RunGuarded([] { throw std::length_error("a text past its bound"); });
+  EXPECT_THAT(host.Report(),
+              ElementsAre("Import IFC+SG Classifications and Properties: Failed with error code: " + Code(FvErr_General)));
+  const auto alerts = Alerts(host);
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0].kind, -1);
+  EXPECT_EQ(alerts[0].message, failureMessage);
 }
 
 TEST(ImportRun, EveryRunStartsWithItsRunStatusValuesAtZero) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "run/Outcome.hpp"
+#include "values/DataFile.hpp"
 #include "run_fixture.hpp"
 
 namespace {
@@ -55,10 +56,10 @@ class WrappersWithoutUndo : public ::testing::Test {
   quarnel::Config config;
 };
 
-TEST_F(WrappersWithoutUndo, GroupRemovalFailsSilentlyAndChangesNothing) {
+TEST_F(WrappersWithoutUndo, GroupRemovalFailsWithItsLineAndChangesNothing) {
   const fvhost::Project before = host.project();
   EXPECT_EQ(config.deleteProperties(), 0);
-  EXPECT_TRUE(host.Report().empty());
+  EXPECT_THAT(host.Report(), ElementsAre("Delete Property Groups: Failed with error code: " + Code(FvErr_MissingOperation)));
   EXPECT_TRUE(host.project() == before);
 }
 
@@ -75,9 +76,12 @@ TEST_F(WrappersWithoutUndo, ExpressionRestoreFailsWithItsLine) {
               ElementsAre("Import Expressions and Option sets failed with Error Code: " + Code(FvErr_MissingOperation)));
 }
 
-TEST_F(WrappersWithoutUndo, ValueImportFailsWithoutALine) {
+TEST_F(WrappersWithoutUndo, ValueImportFailsWithALineThatSaysWhereTheValuesAre) {
+  quarnel::dataFileLocation = Nostrel::Location(Corbane::UniString("/data/IFC+SG_Properties.csv"));
   EXPECT_EQ(config.importPropertyValues(), 0);
-  EXPECT_TRUE(host.Report().empty());
+  EXPECT_THAT(host.Report(), ElementsAre("Import Property Values: Failed with error code: " +
+                                         Code(FvErr_MissingOperation) +
+                                         "; the values are kept in /data/IFC+SG_Properties.csv"));
 }
 
 TEST(Wrappers, RunEachStepAsOneCommandUnderItsName) {

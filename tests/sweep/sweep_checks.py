@@ -171,6 +171,20 @@ def memory_problems(run):
     return [] if held == 0 else [f"the plug-in holds {held} blocks after its unload"]
 
 
+def ending_alert_problems(events):
+    """Every run of the command ends with one alert, and an alert that sends the user to the
+    Session Report finds something there."""
+    if not any(event.get("event") == "command" for event in events):
+        return []  # the command never ran (the plug-in did not load or its menu is missing)
+    alerts = [event for event in events if event.get("event") == "alert"]
+    if not alerts:
+        return ["the run ended without an alert"]
+    if any("Session Report" in alert.get("message", "") for alert in alerts) and \
+            not any(event.get("event") == "report" for event in events):
+        return ["the alert points to the Session Report, which is empty"]
+    return []
+
+
 def allowed_statuses(n, reference):
     # While the plug-in loads, a failed host call may make it decline to load, which the loader reports.
     return (STATUS_DONE, STATUS_ADDON_REFUSED) if n <= reference.load_calls else (STATUS_DONE,)
@@ -187,7 +201,7 @@ def problems_of_failed_run(run, n, reference):
                      for d in text_differences(reference.original.saved, run.saved)]
     if SUCCESS_TITLE in alert_titles(run.events):
         problems += [f"success alert, yet {d}" for d in content_differences(reference.plain.saved, run.saved)]
-    return problems
+    return problems + ending_alert_problems(run.events)
 
 
 def problems_of_undone_run(run, n, steps, reference):

@@ -87,6 +87,17 @@ class WhatCountsAsAFault(Files):
         self.assertTrue(checks.problems_of_failed_run(run(events=success, saved=lost), 9, reference))
         self.assertEqual(checks.problems_of_failed_run(run(events=partial, saved=lost), 9, reference), [])
 
+    def test_a_silent_ending_or_an_alert_that_points_to_an_empty_report_is_a_fault(self):
+        original = self.project("original.json", self.DEFINITION, [])
+        reference = checks.Reference(run(saved=original), run(saved=original), 3)
+        command = [{"event": "command", "undoStep": False}, memory(0)]
+        failure = {"event": "alert", "title": "Import Failed!", "message": "Please check Session Report for details."}
+        line = {"event": "report", "text": "Delete Property Groups: Failed with error code: -2130313215"}
+        for events in (command, command + [failure]):
+            self.assertTrue(checks.problems_of_failed_run(run(events=events, saved=original), 9, reference), events)
+        self.assertEqual(checks.problems_of_failed_run(run(events=command + [line, failure], saved=original), 9,
+                                                       reference), [])
+
     def test_a_run_without_undo_steps_must_leave_the_project_as_it_was(self):
         original = self.project("original.json", self.DEFINITION, [])
         changed = self.project("changed.json", self.DEFINITION, [{"group": "Pset_WallCommon", "property": "Finish", "value": "Tile"}])
