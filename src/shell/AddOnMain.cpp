@@ -2,6 +2,8 @@
 // what happens when the library is loaded and unloaded.
 
 #include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
 
 #include <cstdio>
 #include <cstring>
@@ -29,9 +31,14 @@ Vexmire::ModuleHandle resourceModule = Vexmire::NoModule;
 
 bool IsReady() noexcept { return quarnel::host::HasEntryTable(); }
 
+// The loader keeps the path as it was given ("./Quarnel.so"), which says
+// nothing once the working folder has changed; the diagnostic names the file
+// itself. realpath runs while the loader holds the working folder of the load.
 void RememberModuleFileName() noexcept {
   Dl_info info{};
-  if (dladdr(reinterpret_cast<const void*>(&RememberModuleFileName), &info) != 0 && info.dli_fname != nullptr)
+  if (dladdr(reinterpret_cast<const void*>(&RememberModuleFileName), &info) == 0 || info.dli_fname == nullptr) return;
+  static_assert(sizeof moduleFileName >= PATH_MAX);
+  if (::realpath(info.dli_fname, moduleFileName) == nullptr)
     std::snprintf(moduleFileName, sizeof moduleFileName, "%s", info.dli_fname);
 }
 

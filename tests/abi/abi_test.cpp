@@ -8,6 +8,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -255,14 +257,26 @@ TEST_P(PluginFile, AsksTheEnvironmentAndAnswersWithItsKind) {
   }
 }
 
-TEST_P(PluginFile, UnloadWithoutReleaseWritesOneLineNamingTheFile) {
-  Loaded plugin(GetParam());
+// Loaded as "./Quarnel.so" from its own folder, the line still gives the
+// whole path, after the working folder has changed.
+TEST_P(PluginFile, UnloadWithoutReleaseWritesOneLineNamingTheFileByItsFullPath) {
+  const std::filesystem::path file = std::filesystem::canonical(GetParam().file);
+  struct KeptWorkingFolder {
+    std::filesystem::path path = std::filesystem::current_path();
+    ~KeptWorkingFolder() { std::filesystem::current_path(path); }
+  } kept;
+  std::filesystem::current_path(file.parent_path());
+  const std::string relative = "./" + file.filename().string();
+  Build asGiven = GetParam();
+  asGiven.file = relative.c_str();
+  Loaded plugin(asGiven);
+  std::filesystem::current_path("/");
   ASSERT_TRUE(plugin.ok());
   ASSERT_EQ(plugin.HandOverStubs(), 0);
   ASSERT_EQ(plugin.entries.startAddOn(9), 0x4321);
   plugin.Unload();
   EXPECT_THAT(debugLines,
-              ::testing::ElementsAre(std::string("Abnormal add-on termination (\"") + GetParam().file + "\")", "\n"));
+              ::testing::ElementsAre("Abnormal add-on termination (\"" + file.string() + "\")", "\n"));
 }
 
 TEST_P(PluginFile, UnloadAfterReleaseWritesNothing) {
