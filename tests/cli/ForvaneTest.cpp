@@ -187,6 +187,16 @@ TEST_F(Forvane, TranscriptHoldsTheRunsEventsInOrder) {
   EXPECT_EQ(order.back(), "memory");
 }
 
+// A report line that holds a line feed (here, in a chosen file's name) stays
+// one line of the file; before, it was split in two.
+TEST_F(Forvane, ReportFileKeepsOneLinePerEntryWithLineBreaksEscaped) {
+  const std::string chosen = folder.Write("two\nlines\\and\rmore", "");
+  const std::string report = folder.File("report.txt");
+  const auto outcome = RunForvane(With({"--run", pickFile, "--choose", chosen, "--report", report, "--quiet"}));
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(ReadFile(report), "Pick File: " + folder.File("two\\nlines\\\\and\\rmore") + " (1)\n");
+}
+
 TEST_F(Forvane, DialogAnswersAreTakenInCommandLineOrder) {
   const std::string chosen = folder.Write("chosen.xml", "<Configuration/>");
   const std::string transcript = folder.File("transcript.jsonl");

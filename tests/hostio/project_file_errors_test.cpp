@@ -101,6 +101,10 @@ std::vector<BadFile> BadFiles() {
        kHead + "\"propertyGroups\": [ { \"name\": \"G\", \"definitions\": [\n { \"name\": \"I\", \"valueType\": \"integer\", "
                "\"default\": { \"value\": 2147483648 } } ] } ] }",
        "p.json:3:63: expected an integer (from -2147483648 to 2147483647), not the number 2147483648"},
+      {"IntegerBeyondSixtyFourBits",  // was read as 0
+       kHead + "\"propertyGroups\": [ { \"name\": \"G\", \"definitions\": [\n { \"name\": \"I\", \"valueType\": \"integer\", "
+               "\"default\": { \"value\": -99999999999999999999 } } ] } ] }",
+       "p.json:3:63: expected an integer (from -2147483648 to 2147483647), not the number -99999999999999999999"},
       {"RealOutOfRange",
        kHead + "\"propertyGroups\": [ { \"name\": \"G\", \"definitions\": [\n { \"name\": \"R\", \"valueType\": \"real\", "
                "\"default\": { \"value\": 1e999 } } ] } ] }",

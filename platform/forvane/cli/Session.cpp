@@ -65,9 +65,25 @@ bool CanCreate(const std::string& path) {
   return true;
 }
 
+// One file line per report line, so that a reader can count and take them:
+// line breaks inside a line are written as \n and \r, and a backslash as \\.
+std::string EscapedReportLine(const std::string& line) {
+  std::string escaped;
+  escaped.reserve(line.size());
+  for (const char c : line) {
+    switch (c) {
+      case '\n': escaped += "\\n"; break;
+      case '\r': escaped += "\\r"; break;
+      case '\\': escaped += "\\\\"; break;
+      default: escaped += c;
+    }
+  }
+  return escaped;
+}
+
 bool WriteReportFile(const std::vector<std::string>& lines, const std::string& path) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  for (const auto& line : lines) file << line << "\n";
+  for (const auto& line : lines) file << EscapedReportLine(line) << "\n";
   file.close();
   return !file.fail();
 }

@@ -106,9 +106,10 @@ Value ReadTyped(const Json& v, std::int32_t valueType) {
     case API_VariantInteger: {
       std::int64_t number = 0;
       const char* end = v.text.data() + v.text.size();
-      const bool whole = v.Is(Kind::Number) && IsWholeNumber(v.text) &&
-                         std::from_chars(v.text.data(), end, number).ptr == end && number >= INT32_MIN &&
-                         number <= INT32_MAX;
+      // A number past the 64-bit range leaves `number` as it was: only the error tells.
+      const auto parsed = std::from_chars(v.text.data(), end, number);
+      const bool whole = v.Is(Kind::Number) && IsWholeNumber(v.text) && parsed.ec == std::errc() &&
+                         parsed.ptr == end && number >= INT32_MIN && number <= INT32_MAX;
       if (!whole) throw Fault(v.place, "expected an integer (from -2147483648 to 2147483647), not " + Describe(v));
       out.intValue = static_cast<std::int32_t>(number);
       break;
