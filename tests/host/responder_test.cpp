@@ -24,11 +24,11 @@ TEST(Responder, AnswersFileDialogsFromTheQueueThenTheFrontEndThenCancels) {
   Pellarin::Responder* responder = Pellarin::GetResponder();
   ASSERT_NE(responder, nullptr);
   Nostrel::Location chosen;
-  EXPECT_TRUE(responder->ChooseFile("Pick", XmlFilter(), chosen));
+  EXPECT_TRUE(responder->ChooseFile(Pellarin::FileDialog::OpenFile, "Pick", XmlFilter(), chosen));
   EXPECT_EQ(Utf8(chosen.ToDisplayText()), "/tmp/config.xml");
-  EXPECT_FALSE(responder->ChooseFile("Pick", XmlFilter(), chosen));
+  EXPECT_FALSE(responder->ChooseFile(Pellarin::FileDialog::OpenFile, "Pick", XmlFilter(), chosen));
   testing::internal::CaptureStderr();
-  EXPECT_FALSE(responder->ChooseFile("Pick", XmlFilter(), chosen));
+  EXPECT_FALSE(responder->ChooseFile(Pellarin::FileDialog::OpenFile, "Pick", XmlFilter(), chosen));
   EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::HasSubstr("no answer queued: the file dialog was cancelled"));
   std::string askedTitle;
   host.askFile = [&](const std::string& title, const std::vector<std::pair<std::string, std::string>>& filters,
@@ -37,10 +37,10 @@ TEST(Responder, AnswersFileDialogsFromTheQueueThenTheFrontEndThenCancels) {
     path = "/tmp/typed.xml";
     return true;
   };
-  EXPECT_TRUE(responder->ChooseFile("Ask", XmlFilter(), chosen));
+  EXPECT_TRUE(responder->ChooseFile(Pellarin::FileDialog::OpenFile, "Ask", XmlFilter(), chosen));
   EXPECT_EQ(askedTitle, "Ask xml");
   EXPECT_THAT(host_test::Events(host, "dialog"),
-              ElementsAre("{\"event\":\"dialog\",\"title\":\"Pick\",\"filters\":[{\"description\":\"IFC+SG "
+              ElementsAre("{\"event\":\"dialog\",\"kind\":0,\"title\":\"Pick\",\"filters\":[{\"description\":\"IFC+SG "
                           "configuration\",\"extension\":\"xml\"}],\"answer\":\"/tmp/config.xml\"}",
                           testing::HasSubstr("\"answer\":null"), testing::HasSubstr("\"answer\":null"),
                           testing::HasSubstr("\"answer\":\"/tmp/typed.xml\"")));

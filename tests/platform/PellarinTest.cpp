@@ -23,13 +23,15 @@ class ScriptedResponder : public Pellarin::Responder {
   bool fail = false;
   Corbane::Int16 pressed = 2;
   int dialogs = 0;
+  Corbane::Int32 dialogKind = -1;
   std::string title;
   std::vector<std::pair<std::string, std::string>> filters;
   std::vector<std::string> alert;
 
-  bool ChooseFile(const UniString& dialogTitle, const Corbane::Array<Pellarin::FileFilter>& shown,
-                  Nostrel::Location& chosen) override {
+  bool ChooseFile(Corbane::Int32 kind, const UniString& dialogTitle,
+                  const Corbane::Array<Pellarin::FileFilter>& shown, Nostrel::Location& chosen) override {
     ++dialogs;
+    dialogKind = kind;
     if (fail) throw std::runtime_error("terminal closed");
     title = Text(dialogTitle);
     filters.clear();
@@ -136,6 +138,21 @@ TEST_F(PellarinDialog, FolderAndSaveDialogsCheckWhatTheyAreFor) {
   EXPECT_TRUE(save.Invoke());
   responder.answer = scratch / "no-folder/new.xml";
   EXPECT_FALSE(save.Invoke());
+}
+
+// The kind and the type codes have no meaning this system could give a
+// wrong value, so a wrong one must fail where the caller sees it.
+TEST_F(PellarinDialog, TheResponderIsToldTheKindAndAnUnknownKindOrTypeCodeIsNeverShown) {
+  responder.answer = scratch.Write("a.xml", "x");
+  ASSERT_TRUE(Choose(responder.answer));
+  EXPECT_EQ(responder.dialogKind, Pellarin::FileDialog::OpenFile);
+
+  EXPECT_FALSE(Pellarin::FileDialog(4).Invoke());
+  EXPECT_FALSE(Pellarin::FileDialog(-1).Invoke());
+  EXPECT_EQ(responder.dialogs, 1);
+
+  EXPECT_EQ(manager.AddType(Nostrel::FileType("Coded", "xml", 0x54455854, 0, 0)), 0);
+  EXPECT_EQ(manager.AddType(Nostrel::FileType("Made by", "xml", 0, 0x3F3F3F3F, 0)), 0);
 }
 
 TEST(PellarinWithoutResponder, DialogsAreCancelledAndAlertsAnsweredWithTheFirstButton) {

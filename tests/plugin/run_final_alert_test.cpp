@@ -66,6 +66,7 @@ const AlertCase alertCases[] = {
     {"f: value restore partial", 1, 1, 1, 1, 1, 2, Row('f')},
     {"f: value export partial", 1, 2, 1, 1, 1, 1, Row('f')},
     {"g: expressions partial, values lost", 2, 0, 1, 1, 2, -1, Row('g')},
+    {"g, not h: expressions partial, values both partial and lost", 2, 2, 1, 1, 2, 0, Row('g')},
     {"h: both partial", 1, 2, 1, 1, 2, 1, Row('h')},
     {"h: both partial with a group left over", 2, 2, 2, 1, 2, 2, Row('h')},
     {"a, not g or h: both pairs partial and lost", 2, 2, 1, 1, 0, 0, Row('a')},
@@ -104,10 +105,18 @@ TEST(FinalAlertText, EveryRowHasItsOwnPartialSuccessMessage) {
     messages.insert(text.message);
   }
   EXPECT_EQ(messages.size(), 8u);
-  EXPECT_STREQ(quarnel::FinalAlertText(Row('d')).message,
-               "IFC-SG Classifications and Properties are Imported Successfully!\nExpressions, Option Sets and "
-               "Default Values are not retained!\nOne or more Property Values are not retained. Please check Session "
-               "Report for details.");
+  const std::pair<char, const char*> whole[] = {
+      {'a', "IFC-SG Classifications and Properties are Imported Successfully!\nExpressions, Option Sets, Default "
+            "Values and Property Values are not retained! Please check Session Report for details."},
+      {'d', "IFC-SG Classifications and Properties are Imported Successfully!\nExpressions, Option Sets and Default "
+            "Values are not retained!\nOne or more Property Values are not retained. Please check Session Report for "
+            "details."},
+      {'e', "IFC-SG Classifications and Properties are Imported Successfully!\nProperty Values are not retained! "
+            "Please check Session Report for details."},
+      {'f', "IFC-SG Classifications and Properties are Imported Successfully!\nOne or more Property Values are not "
+            "retained! Please check Session Report for details."},
+  };
+  for (const auto& [row, message] : whole) EXPECT_STREQ(quarnel::FinalAlertText(Row(row)).message, message) << row;
 }
 
 TEST(FinalAlertShown, ThroughTheHostWithOneOkButton) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <stdexcept>
 
 #include "run_fixture.hpp"
@@ -48,6 +49,48 @@ TEST(ImportRun, ReplacesTheIfcGroupsAndLeavesTheOthers) {
   ASSERT_GE(commands.size(), 2u);
   EXPECT_EQ(commands[0], "Delete Property Groups");
   EXPECT_EQ(commands[1], "Import Properties and Classifications");
+}
+
+// The host refuses every argument it does not offer (modes, filters, masks,
+// the element type), so a run whose calls all succeed passed each one as
+// the host documents it; and no line of it asks for a dialog of its own.
+TEST(ImportRun, PassesEveryArgumentAsTheHostTakesIt) {
+  ProjectBuilder b = WallProject();
+  const auto wall = b.Element("Wall", {"IfcWall"});
+  for (const fvhost::Definition& definition : b.project().definitions) {
+    if (definition.name == "FireRating") b.Set(wall, definition.guid, "2HR");
+  }
+  fvhost::HostOptions options =
+      Options({FailFor("DeletePropertyGroup", "SGPset_Wall", FvErr_ReadOnly)});
+  options.traceCalls = true;
+  InProcessHost host(b.Build(), options);
+  ConfigFile file(WallConfiguration());
+  Choose(host, file.path());
+  RunMenu();
+  std::set<std::string> operations;
+  for (const auto& call : Events(host, "call")) {
+    operations.insert(call.value("op", ""));
+    if (call.value("op", "") != "DeletePropertyGroup" || call.value("subject", "") != "SGPset_Wall") {
+      EXPECT_EQ(call.value("result", -1), 0) << call.dump();
+    }
+  }
+  EXPECT_THAT(operations, testing::IsSupersetOf({"GetElemList", "GetElementHeader", "GetElementPropertyDefinitions",
+                                                 "ImportClassifications", "ImportProperties", "WriteReport"}));
+  for (const auto& line : Events(host, "report")) EXPECT_EQ(line.value("dialog", true), false) << line.dump();
+}
+
+TEST(ImportRun, WithoutTheExpressionSnapshotTheExpressionRestoreIsNotRun) {
+  // Step 1 is the first to list the definitions.
+  InProcessHost host(WallProject().Build(), Options({Fail("GetPropertyDefinitions", FvErr_General, 1)}));
+  ConfigFile file(WallConfiguration());
+  Choose(host, file.path());
+  RunMenu();
+  EXPECT_THAT(CommandNames(host), Not(Contains("Import Expressions")));
+  EXPECT_THAT(CommandNames(host), Contains("Import Property Values"));
+  ASSERT_EQ(Alerts(host).size(), 1u);
+  EXPECT_EQ(Alerts(host)[0].message,
+            "IFC-SG Classifications and Properties are Imported Successfully!\nExpressions and Option Sets are not "
+            "retained! Please check Session Report for details.");
 }
 
 TEST(ImportRun, UndoingEveryStepGivesTheProjectBack) {

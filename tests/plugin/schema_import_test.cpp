@@ -76,6 +76,7 @@ TEST_F(SchemaImport, AsksForOneXmlFileUnderItsOwnTitleAndFilter) {
   Import(host);
   const auto dialogs = Events(host, "dialog");
   ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0].value("kind", -1), 0) << "one existing file to open";
   EXPECT_EQ(dialogs[0].value("title", ""), "Select IFC+SG Classifications and Properties XML File");
   ASSERT_TRUE(dialogs[0]["filters"].is_array());
   ASSERT_EQ(dialogs[0]["filters"].size(), 1u);

@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 class FixedAnswer final : public Pellarin::Responder {
  public:
   explicit FixedAnswer(const std::string& path) : path_(path) {}
-  bool ChooseFile(const Pellarin::UniString&, const Corbane::Array<Pellarin::FileFilter>&,
+  bool ChooseFile(Pellarin::Int32, const Pellarin::UniString&, const Corbane::Array<Pellarin::FileFilter>&,
                   Nostrel::Location& chosen) override {
     chosen = Nostrel::Location(Corbane::UniString(path_.c_str()));
     return true;

@@ -75,6 +75,7 @@ FileTypeManager::FileTypeManager(const char* name) : name_(name) {}
 FileTypeManager::~FileTypeManager() { registry::RemoveAllOf(this); }
 
 FileTypeId FileTypeManager::AddType(const FileType& type, FileTypeGroup /*group*/) {
+  if (type.GetTypeCode() != 0 || type.GetCreatorCode() != 0) return 0;
   const FileTypeId id = registry::Add(this, type);
   ids_.Push(id);
   return id;

@@ -52,7 +52,7 @@ void FileDialog::AddFilter(Nostrel::FileTypeId type, Int32 /*extensionOption*/) 
 bool FileDialog::Invoke() {
   selected_ = Nostrel::Location();
   Responder* responder = GetResponder();
-  if (responder == nullptr) return false;
+  if (responder == nullptr || kind_ < OpenFile || kind_ > OpenFolder) return false;
 
   Corbane::Array<FileFilter> shown;
   for (const Nostrel::FileTypeId id : filters_) {
@@ -64,7 +64,7 @@ bool FileDialog::Invoke() {
 
   Nostrel::Location chosen;
   try {
-    if (!responder->ChooseFile(title_, shown, chosen)) return false;
+    if (!responder->ChooseFile(kind_, title_, shown, chosen)) return false;
   } catch (...) {
     return false;  // a failing responder is a cancelled dialog, never an exception in the caller
   }

@@ -32,6 +32,16 @@ const ElementValue* UserValue(const Element& element, const Guid& definition) {
 
 std::int32_t TypeIdOf(const API_ElemType* type) { return type ? type->typeID : 0; }
 
+// The element's type as a header gives it: its type id and the guid of its
+// first classification item (null without one).
+bool IsOfType(const Project& project, const Element& element, const API_ElemType& type) {
+  if (type.typeID != 0 && convert::ElementTypeId(element.type) != type.typeID) return false;
+  if (type.classificationID.IsNull()) return true;
+  if (element.classifications.empty()) return false;
+  const auto* item = lookup::ItemById(project, element.classifications.front());
+  return item != nullptr && item->guid == type.classificationID;
+}
+
 // A value as the definition's collection keeps it: one variant or a list, never both.
 PropertyValue StoredForm(const Definition& definition, PropertyValue value) {
   bool isList = definition.collectionType == API_ListCollection ||
@@ -81,28 +91,37 @@ HostError StoreValue(Project& project, std::size_t elementIndex, const Definitio
 
 }  // namespace
 
-HostError GetElemList(API_Token token, const API_ElemType* type, Corbane::Array<API_Guid>* elements, std::int32_t,
-                      const API_Guid*) {
+HostError GetElemList(API_Token token, const API_ElemType* type, Corbane::Array<API_Guid>* elements,
+                      std::int32_t filterFlags, const API_Guid* renovationFilter) {
   Host* host = Host::Current();
   if (host == nullptr) return FvErr_General;
   return Guarded(*host, "GetElemList", {}, token, [&]() -> HostError {
     if (elements == nullptr) return FvErr_BadParameter;
-    std::int32_t wanted = TypeIdOf(type);
+    // This host has no type variations, element filters or renovation statuses.
+    if ((type != nullptr && type->variationID != 0) || filterFlags != 0 ||
+        (renovationFilter != nullptr && !renovationFilter->IsNull()))
+      return FvErr_BadParameter;
+    const Project& project = host->project();
+    const API_ElemType wanted = type != nullptr ? *type : API_ElemType{};
+    if (!wanted.classificationID.IsNull() && lookup::ItemByGuid(project, wanted.classificationID) == nullptr)
+      return FvErr_BadId;
     elements->Clear();
     // One block of the right size, rather than doubling while the list fills
     // (the add-on's peak would otherwise hold the old and the new block at once).
-    if (wanted == 0) elements->Reserve(static_cast<Corbane::UIndex>(host->project().elements.size()));
-    for (const auto& element : host->project().elements)
-      if (wanted == 0 || convert::ElementTypeId(element->type) == wanted) elements->Push(element->guid);
+    const bool every = TypeIdOf(type) == 0 && wanted.classificationID.IsNull();
+    if (every) elements->Reserve(static_cast<Corbane::UIndex>(project.elements.size()));
+    for (const auto& element : project.elements)
+      if (every || IsOfType(project, *element, wanted)) elements->Push(element->guid);
     return FvErr_NoError;
   });
 }
 
-HostError GetElementHeader(API_Token token, API_ElementHeader* header, std::uint64_t) {
+HostError GetElementHeader(API_Token token, API_ElementHeader* header, std::uint64_t mask) {
   Host* host = Host::Current();
   if (host == nullptr) return FvErr_General;
   std::vector<std::string> subjects{GuidSubject(header ? &header->guid : nullptr)};
   return Guarded(*host, "GetElementHeader", subjects, token, [&]() -> HostError {
+    if (mask != 0) return FvErr_BadParameter;  // only the whole header (mask 0) is offered
     const Project& project = host->project();
     std::size_t index = 0;
     if (HostError missing = FindElement(project, header ? &header->guid : nullptr, index)) return missing;
@@ -119,12 +138,13 @@ HostError GetElementHeader(API_Token token, API_ElementHeader* header, std::uint
   });
 }
 
-HostError GetElementPropertyDefinitions(API_Token token, const API_Guid* elementGuid, std::int32_t,
+HostError GetElementPropertyDefinitions(API_Token token, const API_Guid* elementGuid, std::int32_t filter,
                                         Corbane::Array<API_PropertyDefinition>* definitions) {
   Host* host = Host::Current();
   if (host == nullptr) return FvErr_General;
   std::vector<std::string> subjects{GuidSubject(elementGuid)};
   return Guarded(*host, "GetElementPropertyDefinitions", subjects, token, [&]() -> HostError {
+    if (filter != 0) return FvErr_BadParameter;  // only every available definition (filter 0) is offered
     const Project& project = host->project();
     std::size_t index = 0;
     if (HostError missing = FindElement(project, elementGuid, index)) return missing;

@@ -3,6 +3,7 @@
 #include "ForvaneHost/Host.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -93,11 +94,14 @@ void Host::SetProject(Project project) {
   redo_.clear();
 }
 
-void Host::AddReportLine(const std::string& line) {
+void Host::AddReportLine(const std::string& line, bool withDialog) {
   Corbane::OwnerScope hostMemory(Corbane::HostOwner);
   report_.push_back(line);
-  // Not echoed: the front end prints the whole Session Report when the run ends.
-  transcript_.Add(internal::JsonObject("report").Text("text", line).Done());
+  transcript_.Add(internal::JsonObject("report").Text("text", line).Flag("dialog", withDialog).Done());
+  // Otherwise not echoed: the front end prints the whole Session Report when the run ends.
+  if (!withDialog) return;
+  if (options_.echo) std::printf("Session Report dialog: %s\n", line.c_str());
+  if (showAlert) showAlert(0, "Session Report", line);
 }
 
 std::string Host::DataFolder() const {

@@ -116,7 +116,7 @@ std::int32_t QueryAddOnEnvironment(API_Token token, std::int32_t question) {
   return result == FvErr_NoError ? answer : result;
 }
 
-// withDialog asks for the line to be shown at once; the host prints every line anyway (echo).
+// withDialog asks for the line to be shown at once, in a dialog of its own.
 HostError WriteReport(API_Token token, const Corbane::UniString* format, bool withDialog, ...) {
   Host* host = Host::Current();
   if (host == nullptr) return FvErr_General;
@@ -129,7 +129,7 @@ HostError WriteReport(API_Token token, const Corbane::UniString* format, bool wi
     va_start(arguments, withDialog);
     Corbane::UniString line = Corbane::UniString::VPrintf(subjects.front().c_str(), arguments);
     va_end(arguments);
-    host->AddReportLine(convert::ToUtf8(line));
+    host->AddReportLine(convert::ToUtf8(line), withDialog);
   }
   host->EndCall("WriteReport", subjects, result);
   return result;

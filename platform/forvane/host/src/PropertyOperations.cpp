@@ -179,18 +179,28 @@ HostError CheckPropertyExpressionString(API_Token token, const Corbane::UniStrin
   });
 }
 
-HostError ImportClassifications(API_Token token, const Corbane::UniString* xml, std::int32_t, std::int32_t) {
+// The one way of each import this host offers: classification systems merged
+// by name (1), an item id already held by another system refused (0); an
+// existing group reused and its definitions updated in place (0).
+constexpr std::int32_t MergeSystems = 1;
+constexpr std::int32_t RefuseItemConflicts = 0;
+constexpr std::int32_t UpdateInPlace = 0;
+
+HostError ImportClassifications(API_Token token, const Corbane::UniString* xml, std::int32_t mergeMode,
+                                std::int32_t conflictMode) {
   Host* host = Host::Current();
   if (host == nullptr) return FvErr_General;
   return Guarded(*host, "ImportClassifications", {}, token, [&]() -> HostError {
+    if (mergeMode != MergeSystems || conflictMode != RefuseItemConflicts) return FvErr_BadParameter;
     return Import(*host, xml, &ImportClassificationsXml, "Import Classifications: ");
   });
 }
 
-HostError ImportProperties(API_Token token, const Corbane::UniString* xml, std::int32_t) {
+HostError ImportProperties(API_Token token, const Corbane::UniString* xml, std::int32_t mode) {
   Host* host = Host::Current();
   if (host == nullptr) return FvErr_General;
   return Guarded(*host, "ImportProperties", {}, token, [&]() -> HostError {
+    if (mode != UpdateInPlace) return FvErr_BadParameter;
     return Import(*host, xml, &ImportPropertiesXml, "Import Properties: ");
   });
 }

@@ -58,15 +58,15 @@ class HostResponder final : public Pellarin::Responder {
  public:
   explicit HostResponder(Host& host) : host_(host) {}
 
-  bool ChooseFile(const Corbane::UniString& title, const Corbane::Array<Pellarin::FileFilter>& filters,
-                  Nostrel::Location& chosen) override {
+  bool ChooseFile(Corbane::Int32 kind, const Corbane::UniString& title,
+                  const Corbane::Array<Pellarin::FileFilter>& filters, Nostrel::Location& chosen) override {
     Corbane::OwnerScope hostMemory(Corbane::HostOwner);
     std::vector<std::pair<std::string, std::string>> filterTexts;
     for (const auto& filter : filters) filterTexts.emplace_back(Utf8(filter.description), Utf8(filter.extension));
     std::optional<std::string> answer = Answer(Utf8(title), filterTexts);
 
     JsonObject event("dialog");
-    event.Text("title", Utf8(title)).Raw("filters", FiltersJson(filterTexts));
+    event.Number("kind", kind).Text("title", Utf8(title)).Raw("filters", FiltersJson(filterTexts));
     if (answer)
       event.Text("answer", *answer);
     else

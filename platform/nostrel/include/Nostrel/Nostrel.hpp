@@ -75,6 +75,8 @@ class FileType {
            DetectProc detect = nullptr, const char* mimeType = nullptr, bool isFinal = true);
   const UniString& GetDescription() const noexcept { return description_; }
   const UniString& GetExtension() const noexcept { return extension_; }  // without the dot
+  Int32 GetTypeCode() const noexcept { return typeCode_; }
+  Int32 GetCreatorCode() const noexcept { return creatorCode_; }
   // True when the location's last name ends with "." + the extension (letter case ignored).
   bool Matches(const Location& location) const;
 
@@ -101,7 +103,9 @@ class FileTypeManager {
   ~FileTypeManager();
   FileTypeManager(const FileTypeManager&) = delete;
   FileTypeManager& operator=(const FileTypeManager&) = delete;
-  // Adds the type; returns its id (unique in the process, never 0).
+  // Adds the type; returns its id (unique in the process, never 0). This file
+  // system carries no type or creator codes, so a type with either code not
+  // 0 could never match a file: it is not added, and the answer is 0.
   FileTypeId AddType(const FileType& type, FileTypeGroup group = RootGroup());
   const UniString& GetName() const noexcept { return name_; }
   // Any manager's type by id; null when no live manager has it.

@@ -19,8 +19,9 @@ struct FileFilter {
 class Responder {
  public:
   virtual ~Responder() = default;
-  // Asks for one existing file. Returns false for Cancel. `filters` may be empty (any file).
-  virtual bool ChooseFile(const UniString& title, const Corbane::Array<FileFilter>& filters,
+  // Asks for a file for a dialog of `kind` (FileDialog::Kind). Returns false
+  // for Cancel. `filters` may be empty (any file).
+  virtual bool ChooseFile(Int32 kind, const UniString& title, const Corbane::Array<FileFilter>& filters,
                           Nostrel::Location& chosen) = 0;
   // Shows an alert; returns the button pressed (1, 2 or 3).
   virtual Int16 ShowAlert(Int16 kind, const UniString& title, const UniString& message, const UniString& second,
@@ -39,7 +40,8 @@ class FileDialog {
   // file must carry the type's extension.
   void AddFilter(Nostrel::FileTypeId type, Int32 extensionOption = 0);
   // Asks the responder. True when a file was chosen that exists and matches one
-  // of the filters; a chosen file that does not is refused (false).
+  // of the filters; a chosen file that does not is refused (false). A dialog
+  // of a kind that is none of the four is never shown (false).
   bool Invoke();
   const Nostrel::Location& GetSelectedLocation() const noexcept { return selected_; }
 

@@ -142,7 +142,8 @@ class Host {
 
   // Session Report lines, in order.
   const std::vector<std::string>& ReportLines() const { return report_; }
-  void AddReportLine(const std::string& line);
+  // withDialog: the line is also shown at once, as a dialog of its own.
+  void AddReportLine(const std::string& line, bool withDialog = false);
 
   Transcript& transcript() { return transcript_; }
 
