@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -116,33 +115,10 @@ class ConfigFile {
     std::filesystem::remove_all(folder_, ignored);
   }
   const std::string& path() const { return path_; }
+  std::string folder() const { return folder_.string(); }
 
  private:
   std::filesystem::path folder_;
-  std::string path_;
-};
-
-// A data folder (special folder 4) of the test's own, removed with it.
-class DataFolder {
- public:
-  DataFolder() {
-    std::string pattern = (std::filesystem::path(::testing::TempDir()) / "quarnel_data_XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~DataFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  DataFolder(const DataFolder&) = delete;
-  DataFolder& operator=(const DataFolder&) = delete;
-  const std::string& path() const { return path_; }
-  fvhost::HostOptions Options(std::vector<fvhost::FaultRule> faults = {}) const {
-    fvhost::HostOptions options = run_test::Options(std::move(faults));
-    options.specialFolder = path_;
-    return options;
-  }
-
- private:
   std::string path_;
 };
 
