@@ -22,6 +22,7 @@
 #include "support/InProcessHost.hpp"
 #include "support/ProjectBuilder.hpp"
 #include "values/DataFile.hpp"
+#include "values/DataFileHold.hpp"
 #include "values/ValueImport.hpp"
 
 namespace values_test {
@@ -153,8 +154,15 @@ inline std::string ChosenText(fvhost::Project& project, const fvhost::Guid& elem
   return "<no option>";
 }
 
-// Step 6's body in its undoable command, as the run calls it; the status it recorded.
-inline int RunRestore() {
+enum class DataFileFrom { TheExport, Elsewhere };
+
+// Step 6's body in its undoable command, as the run calls it; the status it
+// recorded. The file at the data file's place counts as the one the export
+// wrote unless `from` says it came from elsewhere.
+inline int RunRestore(DataFileFrom from = DataFileFrom::TheExport) {
+  if (from == DataFileFrom::TheExport)
+    quarnel::dataFileHold.RememberWritten(
+        quarnel::IdentityAt(quarnel::PathText(quarnel::dataFileLocation).Get()));
   quarnel::importPropertyValuesStatus = 0;
   quarnel::Config config;
   auto body = [&config]() -> HostError { return config.restoreValuesFromDataFile(); };
