@@ -280,8 +280,8 @@ namespace {
 
 // Records are handed to the system in blocks of about this size, or of this
 // many records, so that the writer's memory does not grow with the project.
-constexpr std::size_t writeBlockBytes = 65536;
-constexpr std::size_t writeBlockRecords = 1024;
+constexpr std::size_t writeBlockBytes = 16384;
+constexpr std::size_t writeBlockRecords = 256;
 
 }  // namespace
 
@@ -297,7 +297,7 @@ bool DataFileWriter::Open(const Nostrel::Location& location) {
   file_ = ::open(path.Get(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (file_ < 0) return false;
   identity_ = IdentityOf(file_);
-  buffer_.reserve(writeBlockBytes + 4096);
+  buffer_.reserve(writeBlockBytes + 1024);
   ends_.reserve(writeBlockRecords);
   return true;
 }
