@@ -133,7 +133,8 @@ class DataFileWriter {
   // creates a new regular file there, exclusively, without following a link,
   // readable and writable by its owner alone.
   bool Open(const Nostrel::Location& location);
-  // The file that Open created.
+  // The file that Open created, while it is open; -1 before and after.
+  int Descriptor() const noexcept { return file_; }
   const FileIdentity& Identity() const noexcept { return identity_; }
   // One record of seven 8-bit fields and its line end; `quoteValue` puts the
   // value field in quotes whatever it holds. False when the record is refused

@@ -72,10 +72,16 @@ DataFileHold::Taken DataFileHold::Take(const Nostrel::Location& dataFile) {
   return Taken::InUse;
 }
 
+void DataFileHold::RememberWritten(int descriptor) noexcept {
+  if (writtenFile_ >= 0) ::close(writtenFile_);
+  writtenFile_ = descriptor >= 0 ? ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0) : -1;
+  written_ = writtenFile_ >= 0 ? IdentityOf(writtenFile_) : FileIdentity{};
+}
+
 bool DataFileHold::LockFileIsStillOurs() const noexcept { return IdentityAt(lockPath_) == IdentityOf(lock_); }
 
 void DataFileHold::Release() noexcept {
-  written_ = FileIdentity{};
+  RememberWritten(-1);
   if (!Holds()) return;
   // Removed while still locked, so that no session locks a file that is
   // already gone from the name without finding out (Take compares them).

@@ -7,8 +7,9 @@
 // and one that cannot have it touches nothing. The lock file is removed when
 // the lock is given up, so a run leaves nothing behind but what it means to.
 //
-// The hold also keeps the identity of the file the export created, so that
-// the import reads that file and no other that came to stand at its name.
+// The hold also keeps the file the export created open, and with it that
+// file's identity, which no other file can take while it is open: the import
+// reads that file and no other that came to stand at its name.
 //
 // Module storage, like dataFileLocation. The lock is given up at the end of
 // the import, when the export fails after taking it, and at unload. A run
@@ -56,7 +57,8 @@ class DataFileHold {
   Taken Take(const Nostrel::Location& dataFile);
   bool Holds() const noexcept { return lock_ >= 0; }
 
-  void RememberWritten(const FileIdentity& file) noexcept { written_ = file; }
+  // Keeps a descriptor of its own of the file the export wrote.
+  void RememberWritten(int descriptor) noexcept;
   const FileIdentity& Written() const noexcept { return written_; }
 
   // Gives the lock up, removing the lock file if it is still this one, and
@@ -67,6 +69,7 @@ class DataFileHold {
   bool LockFileIsStillOurs() const noexcept;
 
   int lock_ = -1;
+  int writtenFile_ = -1;
   // A fixed buffer, so that a hold kept from run to run allocates nothing.
   char lockPath_[PATH_MAX] = {};
   FileIdentity written_;

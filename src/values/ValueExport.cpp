@@ -221,7 +221,7 @@ Outcome Config::exportPropertyValues() {
     Report(FvErr_NoError, "Export Property Values: CSV (data) File creation failed with Error Code: %d");
     return 0;
   }
-  dataFileHold.RememberWritten(writer.Identity());
+  dataFileHold.RememberWritten(writer.Descriptor());
   // Made after the file, which it then only finds: made before, it would
   // create a file at the name that is not the run's own.
   const Nostrel::File file(dataFileLocation, Nostrel::File::Create);
