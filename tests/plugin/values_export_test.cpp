@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <sched.h>
-#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -327,48 +325,6 @@ TEST(ValueExportFailures, NamesEnterReportLinesAsPlainText) {
   EXPECT_THAT(host.Report(), ElementsAre("Export Default Property Values: GetPropertyValue of element " +
                                          GuidText(element) + " for property Pset_100%:Ratio %d %s %n" +
                                          " failed with Error Code : " + Code(FvErr_General)));
-}
-
-// Another session's lock, taken through a descriptor of the test's own, as
-// another process takes it; -1 when it cannot be had.
-int LockAsAnotherSession(const values_test::fs::path& dataFile) {
-  const int lock = ::open((dataFile.string() + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
-  if (lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) == 0) return lock;
-  if (lock >= 0) ::close(lock);
-  return -1;
-}
-
-TEST(ValueExportLock, ARunOwnsTheDataFileFromItsExportToTheEndOfItsImport) {
-  namespace fs = values_test::fs;
-  ScratchFolder folder;
-  const std::string lockFile = folder.DataFile().string() + ".lock";
-  values_test::WriteText(folder.DataFile(), "theirs\n");
-  struct stat theirs {};
-  ASSERT_EQ(::stat(folder.DataFile().c_str(), &theirs), 0);
-  WallProject p;
-  p.b.Set(p.wall, p.fire, "2HR");
-  InProcessHost host(p.b.Build(), OptionsFor(folder));
-  const int other = LockAsAnotherSession(folder.DataFile());
-  ASSERT_GE(other, 0);
-
-  EXPECT_EQ(Export(host), 0);
-  EXPECT_THAT(host.Report(), ElementsAre("Export Property Values: the data file " + folder.DataFile().string() +
-                                         " is in use by another session; the values are not written"));
-  EXPECT_EQ(ReadText(folder.DataFile()), "theirs\n");
-  struct stat after {};
-  ASSERT_EQ(::stat(folder.DataFile().c_str(), &after), 0);
-  EXPECT_EQ(after.st_ino, theirs.st_ino);
-  ::unlink(lockFile.c_str());  // the other session gives its lock up
-  ::close(other);
-
-  EXPECT_EQ(Export(host), 1);
-  EXPECT_EQ(LockAsAnotherSession(folder.DataFile()), -1);  // held between the steps
-  EXPECT_EQ(host.AsAddOn([] { return values_test::RunRestore(); }), 1);
-  EXPECT_FALSE(fs::exists(folder.DataFile()));
-  EXPECT_FALSE(fs::exists(lockFile));
-  const int free = LockAsAnotherSession(folder.DataFile());
-  EXPECT_GE(free, 0);
-  ::close(free);
 }
 
 // A small file system for the data folder, mounted in a mount namespace of
