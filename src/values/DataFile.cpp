@@ -1,7 +1,12 @@
 #include "values/DataFile.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -271,52 +276,118 @@ bool SplitNestedRecord(std::string_view record, Array<Bytes>& items, Corbane::UI
 
 // ---- writer ----
 
+namespace {
+
+// Records are handed to the system in blocks of about this size, or of this
+// many records, so that the writer's memory does not grow with the project.
+constexpr std::size_t writeBlockBytes = 16384;
+constexpr std::size_t writeBlockRecords = 256;
+
+}  // namespace
+
 bool DataFileWriter::Open(const Nostrel::Location& location) {
   Close();
-  failed_ = false;
+  failed_ = lostAny_ = false;
+  identity_ = FileIdentity{};
+  flushed_ = 0;
   const Corbane::CStr path = PathText(location);
   if (path.GetLength() == 0) return false;
-  file_ = std::fopen(path.Get(), "w");
-  return file_ != nullptr;
+  // unlink takes the name itself: a link goes, the file it points to stays.
+  if (::unlink(path.Get()) != 0 && errno != ENOENT) return false;
+  file_ = ::open(path.Get(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (file_ < 0) return false;
+  identity_ = IdentityOf(file_);
+  buffer_.reserve(writeBlockBytes + 1024);
+  ends_.reserve(writeBlockRecords);
+  return true;
 }
 
 bool DataFileWriter::Write(const std::string_view (&fields)[valueRowFieldCount], bool quoteValue) {
-  if (file_ == nullptr) return false;
-  record_.clear();
+  if (file_ < 0) return false;
+  const std::size_t start = buffer_.size();
   for (Corbane::UIndex i = 0; i < valueRowFieldCount; ++i) {
-    if (i > 0) record_.push_back(',');
-    AppendCsvField(record_, fields[i], quoteValue && i + 1 == valueRowFieldCount);
+    if (i > 0) buffer_.push_back(',');
+    AppendCsvField(buffer_, fields[i], quoteValue && i + 1 == valueRowFieldCount);
   }
-  record_.push_back('\n');
-  // Not flushed per record: the file matters only once the export has
-  // closed it, and Close reports anything that did not reach it.
-  const bool written = std::fwrite(record_.data(), 1, record_.size(), file_) == record_.size();
-  if (!written) failed_ = true;
-  return written;
+  const std::size_t length = buffer_.size() - start;
+  if (failed_ || length > maxRecordBytes) {
+    // After a failed write nothing more is written: a later block that got
+    // through would leave a gap in the file that no reader could see.
+    lostAny_ = true;
+    if (lost_ != nullptr)
+      lost_->Lost(std::string_view(buffer_.data() + start, length), failed_ ? Loss::WriteFailed : Loss::TooLong);
+    buffer_.resize(start);
+    return false;
+  }
+  buffer_.push_back('\n');
+  ends_.push_back(buffer_.size());
+  if (buffer_.size() >= writeBlockBytes || ends_.size() == writeBlockRecords) Flush();
+  return true;
+}
+
+void DataFileWriter::Flush() noexcept {
+  std::size_t written = 0;
+  while (written < buffer_.size()) {
+    const ssize_t count = ::write(file_, buffer_.data() + written, buffer_.size() - written);
+    if (count > 0) {
+      written += static_cast<std::size_t>(count);
+    } else if (count == 0 || errno != EINTR) {
+      break;
+    }
+  }
+  std::size_t whole = 0;  // bytes of the buffer's records that reached the file whole
+  std::size_t next = 0;
+  while (next < ends_.size() && ends_[next] <= written) whole = ends_[next++];
+  flushed_ += whole;
+  if (next < ends_.size()) {
+    failed_ = lostAny_ = true;
+    // The file is cut back to its last whole record; should that fail, the
+    // reader still refuses the record cut short.
+    if (::ftruncate(file_, static_cast<off_t>(flushed_)) != 0) {
+    }
+    for (std::size_t from = whole; next < ends_.size(); from = ends_[next++])
+      if (lost_ != nullptr) lost_->Lost(std::string_view(buffer_.data() + from, ends_[next] - 1 - from), Loss::WriteFailed);
+  }
+  buffer_.clear();
+  ends_.clear();
 }
 
 bool DataFileWriter::Close() noexcept {
-  if (file_ != nullptr) {
-    const bool lost = std::ferror(file_) != 0;
-    if (std::fclose(file_) != 0 || lost) failed_ = true;
+  if (file_ >= 0) {
+    if (!buffer_.empty()) Flush();
+    if (::close(file_) != 0) lostAny_ = true;
   }
-  file_ = nullptr;
-  return !failed_;
+  file_ = -1;
+  return !lostAny_;
 }
 
 // ---- reader ----
 
-bool DataFileReader::Open(const Nostrel::Location& location) {
+DataFileReader::Opened DataFileReader::Open(const Nostrel::Location& location) {
   Close();
   const Corbane::CStr path = PathText(location);
-  if (path.GetLength() == 0) return false;
-  file_ = std::fopen(path.Get(), "r");
-  return file_ != nullptr;
+  if (path.GetLength() == 0) return Opened::No;
+  // Without waiting: a FIFO opens at once and is refused with the rest.
+  const int file = ::open(path.Get(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (file < 0) {
+    struct stat link {};
+    return errno == ELOOP && ::lstat(path.Get(), &link) == 0 && S_ISLNK(link.st_mode) ? Opened::NotRegular
+                                                                                      : Opened::No;
+  }
+  struct stat info {};
+  if (::fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(file);
+    return Opened::NotRegular;
+  }
+  file_ = file;
+  identity_ = IdentityOf(file);
+  return Opened::Yes;
 }
 
 void DataFileReader::Close() noexcept {
-  if (file_ != nullptr) std::fclose(file_);
-  file_ = nullptr;
+  if (file_ >= 0) ::close(file_);
+  file_ = -1;
+  atEnd_ = readFailed_ = false;
   filled_ = position_ = 0;
   count_ = 0;
 }
@@ -327,10 +398,35 @@ UniString DataFileReader::FieldText(Corbane::UIndex i) const {
 
 bool DataFileReader::Fill() {
   if (position_ < filled_) return true;
-  if (file_ == nullptr) return false;
-  filled_ = std::fread(buffer_, 1, sizeof buffer_, file_);
+  if (file_ < 0 || atEnd_) return false;
+  ssize_t count = 0;
+  do {
+    count = ::read(file_, buffer_, sizeof buffer_);
+  } while (count < 0 && errno == EINTR);
+  if (count < 0) readFailed_ = true;
   position_ = 0;
-  return filled_ > 0;
+  filled_ = count > 0 ? static_cast<std::size_t>(count) : 0;
+  atEnd_ = filled_ == 0;
+  return !atEnd_;
+}
+
+// Counts the record's bytes as the file holds them, quotes and commas
+// included, so that the reader takes exactly the records the writer writes.
+bool DataFileReader::Count(std::size_t size) noexcept {
+  recordBytes_ += size;
+  if (recordBytes_ <= maxRecordBytes) return true;
+  Flaw(Record::TooLong);  // read on to its end, but kept no further
+  return false;
+}
+
+void DataFileReader::Keep(Bytes& field, const char* bytes, std::size_t size) {
+  if (Count(size)) field.append(bytes, size);
+}
+
+void DataFileReader::Flaw(Record state) noexcept {
+  if (state_ != Record::Whole) return;
+  state_ = state;
+  wholeFields_ = count_ - 1;  // the field being read is the first one harmed
 }
 
 Bytes& DataFileReader::NewField() {
@@ -348,14 +444,16 @@ bool DataFileReader::ReadQuoted(Bytes& field) {
     const char* begin = buffer_ + position_;
     const char* quote = static_cast<const char*>(std::memchr(begin, '"', filled_ - position_));
     if (quote == nullptr) {
-      field.append(begin, filled_ - position_);
+      Keep(field, begin, filled_ - position_);
       position_ = filled_;
       continue;
     }
-    field.append(begin, static_cast<std::size_t>(quote - begin));
+    Keep(field, begin, static_cast<std::size_t>(quote - begin));
     position_ += static_cast<std::size_t>(quote - begin) + 1;
+    Count(1);
     if (!Fill() || buffer_[position_] != '"') return true;
-    field.push_back('"');
+    Count(1);
+    Keep(field, "\"", 1);
     ++position_;
   }
   return false;
@@ -378,7 +476,7 @@ DataFileReader::FieldEnd DataFileReader::ReadPlain(Bytes& field) {
     const char* end = buffer_ + filled_;
     const char* stop = begin;
     while (stop != end && !EndsPlainRun(*stop)) ++stop;
-    field.append(begin, static_cast<std::size_t>(stop - begin));
+    Keep(field, begin, static_cast<std::size_t>(stop - begin));
     position_ += static_cast<std::size_t>(stop - begin);
     if (stop == end) continue;
     ++position_;
@@ -388,13 +486,11 @@ DataFileReader::FieldEnd DataFileReader::ReadPlain(Bytes& field) {
       ++position_;
       return FieldEnd::RecordEnd;
     }
-    field.push_back('\r');
+    Keep(field, "\r", 1);
   }
-  return FieldEnd::RecordEnd;
+  return FieldEnd::FileEnd;
 }
 
-// A record that lies whole in the buffer and holds no quote and no CR, as
-// nearly every record does, is its text between commas.
 // A record that lies whole in the buffer, as nearly every record does, is
 // read in place: a field is a view of the buffer, and only a quoted field with
 // doubled quotes is copied, without them. False, with nothing taken, for a
@@ -458,10 +554,12 @@ bool DataFileReader::TakeRecordInBuffer() {
 }
 
 // RFC 4180 records. Lenient where the writer is strict: a CR before the LF
-// that ends a record is dropped, text after a closing quote is kept, and an
-// unterminated quoted field at the end of the file keeps what it holds.
+// that ends a record is dropped, and text after a closing quote is kept. Not
+// where it matters: a record that the end of the file cuts short, be it in a
+// quoted field, is no record the writer finished, and says so.
 bool DataFileReader::Next() {
   count_ = 0;
+  state_ = Record::Whole;
   if (!Fill()) return false;
   if (TakeRecordInBuffer()) return true;
   count_ = 0;
@@ -472,17 +570,23 @@ bool DataFileReader::Next() {
 }
 
 void DataFileReader::ReadRecord() {
+  recordBytes_ = 0;
   for (;;) {
     Bytes& field = NewField();
     if (buffer_[position_] == '"') {
       quoted_[count_ - 1] = true;
       ++position_;
-      if (!ReadQuoted(field)) return;
+      Count(1);
+      if (!ReadQuoted(field)) return Flaw(Record::Cut);
     }
-    if (ReadPlain(field) == FieldEnd::RecordEnd) return;
+    switch (ReadPlain(field)) {
+      case FieldEnd::RecordEnd: return;
+      case FieldEnd::FileEnd: return Flaw(Record::Cut);
+      case FieldEnd::Comma: Count(1); break;
+    }
     if (!Fill()) {
       NewField();  // a comma at the very end of the file still ends a field
-      return;
+      return Flaw(Record::Cut);
     }
   }
 }

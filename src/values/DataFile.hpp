@@ -20,12 +20,13 @@
 // that reads Undefined are written in quotes.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Corbane/Corbane.hpp"
 #include "Nostrel/Nostrel.hpp"
+#include "values/DataFileHold.hpp"
 
 namespace quarnel {
 
@@ -102,25 +103,58 @@ bool SplitNestedRecord(std::string_view record, Array<Bytes>& items, Corbane::UI
 // The 8-bit path text of a location, as both sides open the file.
 Corbane::CStr PathText(const Nostrel::Location& location);
 
-// Creates (or empties) the file and writes records.
+// The longest record, its line end not counted, that the writer writes and
+// the reader takes: far beyond any value a person sets, and short enough that
+// a file that never ends a record cannot exhaust the host's memory.
+inline constexpr std::size_t maxRecordBytes = 8u << 20;
+
+// Creates the file afresh and writes records. Records are gathered in a
+// buffer and written in large blocks; each record's end in the buffer is
+// kept, so that when a write fails the records that may not be in the file
+// are known exactly. The file is then cut back to its last whole record, and
+// nothing more is written to it.
 class DataFileWriter {
  public:
-  DataFileWriter() = default;
+  enum class Loss { WriteFailed, TooLong };
+  // Told of every record that may not be in the file, in file order, with
+  // its text without the line end.
+  class LostRecords {
+   public:
+    virtual ~LostRecords() = default;
+    virtual void Lost(std::string_view record, Loss why) noexcept = 0;
+  };
+
+  explicit DataFileWriter(LostRecords* lost = nullptr) noexcept : lost_(lost) {}
   DataFileWriter(const DataFileWriter&) = delete;
   DataFileWriter& operator=(const DataFileWriter&) = delete;
   ~DataFileWriter() { Close(); }
 
+  // Removes whatever stands at the location without following it, and
+  // creates a new regular file there, exclusively, without following a link,
+  // readable and writable by its owner alone.
   bool Open(const Nostrel::Location& location);
+  // The file that Open created, while it is open; -1 before and after.
+  int Descriptor() const noexcept { return file_; }
+  const FileIdentity& Identity() const noexcept { return identity_; }
   // One record of seven 8-bit fields and its line end; `quoteValue` puts the
-  // value field in quotes whatever it holds.
+  // value field in quotes whatever it holds. False when the record is refused
+  // at once (told to LostRecords too, when the file is open).
   bool Write(const std::string_view (&fields)[valueRowFieldCount], bool quoteValue = false);
-  // False when anything written did not reach the file.
+  // False when the file may lack a record that LostRecords was not told of.
   bool Close() noexcept;
 
  private:
-  std::FILE* file_ = nullptr;
-  Bytes record_;
-  bool failed_ = false;
+  void Flush() noexcept;
+
+  int file_ = -1;
+  FileIdentity identity_;
+  LostRecords* lost_;
+  Bytes buffer_;
+  // The end, just past its line end, of each record in the buffer.
+  std::vector<std::size_t, Corbane::Allocator<std::size_t>> ends_;
+  std::size_t flushed_ = 0;  // bytes of whole records in the file
+  bool failed_ = false;   // a write failed: nothing more goes to the file
+  bool lostAny_ = false;  // something handed in may not be in the file
 };
 
 // Reads the file record by record; a quoted field may span lines. The fields
@@ -129,14 +163,28 @@ class DataFileWriter {
 // one record per element property of the whole project.
 class DataFileReader {
  public:
+  enum class Opened { Yes, No, NotRegular };
+  // A record is whole when it ends with its line end and is no longer than
+  // maxRecordBytes. A cut one (the file ends inside it) or a longer one is
+  // given with the fields read up to its flaw, so that it can be named.
+  enum class Record { Whole, Cut, TooLong };
+
   DataFileReader() = default;
   DataFileReader(const DataFileReader&) = delete;
   DataFileReader& operator=(const DataFileReader&) = delete;
   ~DataFileReader() { Close(); }
 
-  bool Open(const Nostrel::Location& location);
+  // Opens without following a link and without waiting on a FIFO or a
+  // device; only a regular file is read.
+  Opened Open(const Nostrel::Location& location);
+  const FileIdentity& Identity() const noexcept { return identity_; }
   // Reads the next record; false at the end of the file.
   bool Next();
+  Record State() const noexcept { return state_; }
+  // How many of the fields, from the first, the record holds unharmed.
+  Corbane::UIndex WholeFieldCount() const noexcept { return state_ == Record::Whole ? count_ : wholeFields_; }
+  // False when reading stopped at a failure before the end of the file.
+  bool ReadToTheEnd() const noexcept { return !readFailed_; }
   Corbane::UIndex FieldCount() const noexcept { return count_; }
   std::string_view Field(Corbane::UIndex i) const noexcept { return views_[i]; }
   // Whether the field stood in quotes: an empty quoted field is an empty text,
@@ -146,7 +194,7 @@ class DataFileReader {
   void Close() noexcept;
 
  private:
-  enum class FieldEnd { Comma, RecordEnd };
+  enum class FieldEnd { Comma, RecordEnd, FileEnd };
 
   // Makes sure an unread byte is in the buffer; false at the end of the file.
   bool Fill();
@@ -165,9 +213,17 @@ class DataFileReader {
   void ReadRecord();
   bool ReadQuoted(Bytes& field);
   FieldEnd ReadPlain(Bytes& field);
+  bool Count(std::size_t size) noexcept;
+  void Keep(Bytes& field, const char* bytes, std::size_t size);
+  void Flaw(Record state) noexcept;
 
-  std::FILE* file_ = nullptr;
+  int file_ = -1;
+  FileIdentity identity_;
+  bool atEnd_ = false;
+  bool readFailed_ = false;
   char buffer_[16384] = {};
+  // A record read in place is never one too long to take.
+  static_assert(sizeof buffer_ <= maxRecordBytes);
   std::size_t filled_ = 0;
   std::size_t position_ = 0;
   // A record that lies whole in the buffer is read in place; any other is
@@ -177,6 +233,9 @@ class DataFileReader {
   Array<std::string_view> views_;
   Array<bool> quoted_;
   Corbane::UIndex count_ = 0;
+  Record state_ = Record::Whole;
+  Corbane::UIndex wholeFields_ = 0;
+  std::size_t recordBytes_ = 0;  // of the record being copied, as the file holds them
 };
 
 }  // namespace quarnel

@@ -9,6 +9,7 @@
 #include "host/Report.hpp"
 #include "run/Config.hpp"
 #include "values/DataFile.hpp"
+#include "values/DataFileHold.hpp"
 
 namespace quarnel {
 
@@ -102,21 +103,17 @@ class ValueExport {
       failed_ = true;
       return;
     }
-    if (!WriteRow(group.name, definition, property.value)) {
-      Report(FvErr_NoError, "Export Property Values: value of element ", Name(elementText), " for property ",
-             Name(group.name), ":", Name(definition.name), " could not be written to the data file");
-      failed_ = true;
-    }
+    WriteRow(group.name, definition, property.value);  // a row that does not reach the file is named by LostRows
   }
 
-  bool WriteRow(const UniString& groupName, const API_PropertyDefinition& definition, const API_PropertyValue& value) {
+  void WriteRow(const UniString& groupName, const API_PropertyDefinition& definition, const API_PropertyValue& value) {
     NarrowInto(group_, groupName);
     NarrowInto(property_, definition.name);
     const bool quoteValue = SetValueField(definition, value);
     const std::string_view fields[valueRowFieldCount] = {
         std::string_view(elementBytes_), group_, property_, ValueTypeWord(definition.valueType),
         MeasureWord(definition.measureType), CollectionWord(definition.collectionType), value_};
-    return writer_.Write(fields, quoteValue);
+    writer_.Write(fields, quoteValue);
   }
 
   // Fills value_ with the value field; true when it must stand in quotes to
@@ -165,6 +162,43 @@ class ValueExport {
   UniString shown_, optionText_;
 };
 
+// Names each row that may not be in the data file, from the row's own text,
+// so that no value the deletion of the groups takes is lost without a word.
+class LostRows final : public DataFileWriter::LostRecords {
+ public:
+  void Lost(std::string_view record, DataFileWriter::Loss why) noexcept override {
+    any_ = true;
+    try {
+      Corbane::UIndex count = 0;
+      if (!SplitNestedRecord(record, fields_, count) || count < 3) return;  // never so: the writer made the record
+      const UniString element = Text(fields_[0]), group = Text(fields_[1]), property = Text(fields_[2]);
+      if (why == DataFileWriter::Loss::TooLong)
+        Report(FvErr_NoError, "Export Property Values: value of element ", Name(element), " for property ",
+               Name(group), ":", Name(property), " is longer than the data file takes; it is not kept");
+      else
+        Report(FvErr_NoError, "Export Property Values: value of element ", Name(element), " for property ",
+               Name(group), ":", Name(property), " could not be written to the data file");
+    } catch (...) {
+      // Out of memory for the line itself: the step's outcome still says values are missing.
+    }
+  }
+
+  bool Any() const noexcept { return any_; }
+
+ private:
+  static UniString Text(const Bytes& bytes) {
+    return UniString(bytes.data(), static_cast<Corbane::UIndex>(bytes.size()), Corbane::CC_Default);
+  }
+
+  Array<Bytes> fields_;
+  bool any_ = false;
+};
+
+void ReportInUse() {
+  Report(FvErr_NoError, "Export Property Values: the data file ", Name(dataFileLocation.ToDisplayText()),
+         " is in use by another session; the values are not written");
+}
+
 }  // namespace
 
 Outcome Config::exportPropertyValues() {
@@ -174,19 +208,29 @@ Outcome Config::exportPropertyValues() {
     return 0;
   }
   PlaceDataFile();
-  const Nostrel::File file(dataFileLocation, Nostrel::File::Create);
-  DataFileWriter writer;
-  if (!writer.Open(dataFileLocation)) {
+  // Nothing at the data file's name is touched before its lock is held.
+  const DataFileHold::Taken taken = dataFileHold.Take(dataFileLocation);
+  if (taken == DataFileHold::Taken::InUse) {
+    ReportInUse();
+    return 0;
+  }
+  LostRows lost;
+  DataFileWriter writer(&lost);
+  if (taken != DataFileHold::Taken::Held || !writer.Open(dataFileLocation)) {
+    dataFileHold.Release();
     Report(FvErr_NoError, "Export Property Values: CSV (data) File creation failed with Error Code: %d");
     return 0;
   }
+  dataFileHold.RememberWritten(writer.Descriptor());
+  // Made after the file, which it then only finds: made before, it would
+  // create a file at the name that is not the run's own.
+  const Nostrel::File file(dataFileLocation, Nostrel::File::Create);
   ValueExport run(writer);
   for (const API_Guid& element : elements) run.ExportElement(element);
-  if (!writer.Close()) {
+  const bool complete = writer.Close();
+  if (!complete && !lost.Any())
     Report(FvErr_NoError, "Export Property Values: CSV (data) File could not be written completely");
-    return 2;
-  }
-  return run.Result();
+  return complete ? run.Result() : 2;
 }
 
 }  // namespace quarnel

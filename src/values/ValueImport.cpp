@@ -19,6 +19,7 @@
 #include "run/Config.hpp"
 #include "run/RunStatus.hpp"
 #include "values/DataFile.hpp"
+#include "values/DataFileHold.hpp"
 
 namespace quarnel {
 
@@ -445,13 +446,47 @@ class RecordGrouping {
   ElementRestore restore_;
 };
 
+// A record the writer did not finish, or one longer than it writes, is never
+// applied: its value may be cut. It is named by its element and property
+// when its first fields are whole, else by its place in the file.
+void ReportFlawedRecord(const DataFileReader& record, Corbane::UIndex number) {
+  MarkFailed();
+  const bool cut = record.State() == DataFileReader::Record::Cut;
+  if (record.WholeFieldCount() > 2) {
+    Report(FvErr_NoError, "Import Property Values: value of element ", Name(record.FieldText(0)), " for property ",
+           Name(record.FieldText(1)), ":", Name(record.FieldText(2)),
+           cut ? " is cut short in the data file" : " is longer than the data file takes", "; value not restored");
+    return;
+  }
+  char digits[24];
+  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
+  Report(FvErr_NoError, "Import Property Values: record ", Name(Text(std::string_view(digits, end.ptr))),
+         " of the data file", cut ? " is cut short" : " is longer than the data file takes", "; it is not restored");
+}
+
 // Records of one element are consecutive; a change of element guid text
 // closes the previous element's rows.
 void RestoreFromRecords(DataFileReader& reader) {
   RecordGrouping grouping;
-  while (reader.Next())
-    if (reader.FieldCount() >= valueRowFieldCount) grouping.Take(reader);  // shorter ones are never written
+  Corbane::UIndex number = 0;
+  while (reader.Next()) {
+    ++number;
+    if (reader.State() != DataFileReader::Record::Whole)
+      ReportFlawedRecord(reader, number);
+    else if (reader.FieldCount() >= valueRowFieldCount)  // shorter ones are never written
+      grouping.Take(reader);
+  }
   grouping.Finish();
+}
+
+void ReportNotRead(const char* why) {
+  Report(FvErr_NoError, "Import Property Values: the data file ", Name(dataFileLocation.ToDisplayText()), why,
+         "; nothing is read from it");
+}
+
+// Whether what stands at the data file's name is the file the export wrote.
+bool WrittenFileIsThere() {
+  return IdentityAt(PathText(dataFileLocation).Get()) == dataFileHold.Written();
 }
 
 Bytes Narrowed(const UniString& text) {
@@ -481,14 +516,34 @@ void applyElementRows(UniString elementGuidText, RowTable rows) {
 
 HostError Config::restoreValuesFromDataFile() {
   DataFileReader reader;
-  if (reader.Open(dataFileLocation)) {
-    RestoreFromRecords(reader);
-    reader.Close();
-    if (importPropertyValuesStatus < 2) importPropertyValuesStatus = 1;
-  } else {
-    Report(FvErr_NoError, "Import Property Values: IFC+SG Data file (csv) could not be opened!");
+  bool keepFile = false;
+  switch (reader.Open(dataFileLocation)) {
+    case DataFileReader::Opened::No:
+      Report(FvErr_NoError, "Import Property Values: IFC+SG Data file (csv) could not be opened!");
+      break;
+    case DataFileReader::Opened::NotRegular: ReportNotRead(" is not a regular file"); break;
+    case DataFileReader::Opened::Yes:
+      // Read only the file the export wrote, not one that came to stand at its name since.
+      if (!(reader.Identity() == dataFileHold.Written())) {
+        ReportNotRead(" is not the file the export wrote");
+        break;
+      }
+      RestoreFromRecords(reader);
+      if (!reader.ReadToTheEnd()) {
+        Report(FvErr_NoError, "Import Property Values: the data file ", Name(dataFileLocation.ToDisplayText()),
+               " could not be read to its end; it is kept, and the values after its last whole record are not "
+               "restored");
+        MarkFailed();
+        keepFile = true;
+      }
+      reader.Close();
+      if (importPropertyValuesStatus < 2) importPropertyValuesStatus = 1;
+      break;
   }
-  Nostrel::FileSystem::Delete(dataFileLocation, Nostrel::FileSystem::Fast, Nostrel::FileSystem::Report);
+  // Only the run's own file goes: whatever else stands at its name stays.
+  if (!keepFile && WrittenFileIsThere())
+    Nostrel::FileSystem::Delete(dataFileLocation, Nostrel::FileSystem::Fast, Nostrel::FileSystem::Report);
+  dataFileHold.Release();
   return FvErr_NoError;
 }
 

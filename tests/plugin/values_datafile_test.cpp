@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,13 +33,18 @@ bool Write(DataFileWriter& writer, const Record& row) {
   return writer.Write(fields);
 }
 
+// Each record's fields; a record the reader finds flawed gets a last field
+// that says how, with the count of its whole fields.
 std::vector<Record> ReadAll(const values_test::fs::path& file) {
   DataFileReader reader;
-  EXPECT_TRUE(reader.Open(At(file)));
+  EXPECT_EQ(reader.Open(At(file)), DataFileReader::Opened::Yes);
   std::vector<Record> records;
   while (reader.Next()) {
     Record record;
     for (Corbane::UIndex i = 0; i < reader.FieldCount(); ++i) record.emplace_back(reader.Field(i));
+    if (reader.State() != DataFileReader::Record::Whole)
+      record.push_back((reader.State() == DataFileReader::Record::Cut ? "<cut after " : "<too long after ") +
+                       std::to_string(reader.WholeFieldCount()) + ">");
     records.push_back(record);
   }
   return records;
@@ -87,18 +95,50 @@ TEST(DataFileForm, EveryRowReadsBackFieldForField) {
   for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(records[i], rows[i]) << "row " << i;
 }
 
-TEST(DataFileForm, ReaderAcceptsWhatOtherHandsMayLeave) {
+TEST(DataFileForm, ReaderAcceptsWhatOtherHandsMayLeaveButNoRecordCutShort) {
   ScratchFolder folder;
-  WriteText(folder.DataFile(), "a,b\r\n\nc,\"d\"\"\",e\r\n\"unterminated,f\ng");
   using R = Record;
-  EXPECT_THAT(ReadAll(folder.DataFile()),
-              testing::ElementsAre(R{"a", "b"}, R{""}, R{"c", "d\"", "e"}, R{"unterminated,f\ng"}));
+  const std::vector<std::pair<std::string, std::vector<Record>>> cases = {
+      {"a,b\r\n\nc,\"d\"\"\",e\r\n\"unterminated,f\ng",
+       {R{"a", "b"}, R{""}, R{"c", "d\"", "e"}, R{"unterminated,f\ng", "<cut after 0>"}}},
+      {"", {}},
+      {"last,record,without,line,end", {R{"last", "record", "without", "line", "end", "<cut after 4>"}}},
+      {"a,\"b\"", {R{"a", "b", "<cut after 1>"}}},
+      {"a,b,", {R{"a", "b", "", "<cut after 2>"}}},
+      {"a,b\r", {R{"a", "b\r", "<cut after 1>"}}},
+  };
+  for (const auto& [text, records] : cases) {
+    WriteText(folder.DataFile(), text);
+    EXPECT_EQ(ReadAll(folder.DataFile()), records) << text;
+  }
+}
 
-  WriteText(folder.DataFile(), "");
-  EXPECT_TRUE(ReadAll(folder.DataFile()).empty());
-
-  WriteText(folder.DataFile(), "last,record,without,line,end");
-  EXPECT_THAT(ReadAll(folder.DataFile()), testing::ElementsAre(R{"last", "record", "without", "line", "end"}));
+// The writer writes a record of exactly the longest length and refuses a
+// longer one, and goes on with the next.
+TEST(DataFileForm, ARecordLongerThanTheWriterWritesIsRefusedOnBothSides) {
+  struct Told final : DataFileWriter::LostRecords {
+    void Lost(std::string_view record, DataFileWriter::Loss why) noexcept override {
+      lost.push_back({record.size(), why});
+    }
+    std::vector<std::pair<std::size_t, DataFileWriter::Loss>> lost;
+  } told;
+  ScratchFolder folder;
+  Record longest = Row("Pset_X", "Y", "");
+  std::size_t rest = 0;
+  for (const std::string& field : longest) rest += field.size() + 1;
+  longest[6] = std::string(quarnel::maxRecordBytes - (rest - 1), 'v');
+  Record longer = longest;
+  longer[6] += "w";
+  {
+    DataFileWriter writer(&told);
+    ASSERT_TRUE(writer.Open(At(folder.DataFile())));
+    EXPECT_TRUE(Write(writer, longest));
+    EXPECT_FALSE(Write(writer, longer));
+    EXPECT_TRUE(Write(writer, Row("Pset_X", "Z", "after")));
+    EXPECT_FALSE(writer.Close());
+  }
+  EXPECT_THAT(told.lost, testing::ElementsAre(std::pair{quarnel::maxRecordBytes + 1, DataFileWriter::Loss::TooLong}));
+  EXPECT_THAT(ReadAll(folder.DataFile()), testing::ElementsAre(longest, Row("Pset_X", "Z", "after")));
 }
 
 // The reader takes the file in blocks: records, quotes, doubled quotes and
@@ -170,14 +210,61 @@ TEST(RowKeys, FileBytesAndHostNamesGiveOneKeyForOneText) {
 TEST(DataFileForm, OpeningFailsCleanly) {
   ScratchFolder folder;
   DataFileReader reader;
-  EXPECT_FALSE(reader.Open(At(folder.path() / "missing.csv")));
+  EXPECT_EQ(reader.Open(At(folder.path() / "missing.csv")), DataFileReader::Opened::No);
   EXPECT_FALSE(reader.Next());
-  EXPECT_FALSE(reader.Open(Nostrel::Location()));
+  EXPECT_EQ(reader.Open(Nostrel::Location()), DataFileReader::Opened::No);
 
   DataFileWriter writer;
   EXPECT_FALSE(writer.Open(At(folder.path() / "no" / "such.csv")));
   EXPECT_FALSE(Write(writer, Row("Pset_X", "Y", "z")));
   EXPECT_FALSE(writer.Open(Nostrel::Location()));
+}
+
+// Whatever stands at the name is taken away without following it, and the
+// file is a new regular file of its owner's alone; the reader reads nothing
+// but a regular file, and never waits on a FIFO or reads a device.
+TEST(DataFileSafety, TheFileIsAlwaysANewRegularFileAndNothingElseIsRead) {
+  namespace fs = values_test::fs;
+  ScratchFolder folder;
+  const fs::path victim = folder.path() / "victim.txt";
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> place;
+    DataFileReader::Opened read;
+  };
+  const std::vector<Case> cases = {
+      {"symbolic link", [&](const fs::path& at) { fs::create_symlink(victim, at); }, DataFileReader::Opened::NotRegular},
+      {"hard link", [&](const fs::path& at) { fs::create_hard_link(victim, at); }, DataFileReader::Opened::Yes},
+      {"dangling link", [&](const fs::path& at) { fs::create_symlink(folder.path() / "made.txt", at); },
+       DataFileReader::Opened::NotRegular},
+      {"FIFO", [](const fs::path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0); }, DataFileReader::Opened::NotRegular},
+      {"link to /dev/zero", [](const fs::path& at) { fs::create_symlink("/dev/zero", at); },
+       DataFileReader::Opened::NotRegular},
+      {"link to /dev/full", [](const fs::path& at) { fs::create_symlink("/dev/full", at); },
+       DataFileReader::Opened::NotRegular},
+  };
+  for (const Case& c : cases) {
+    WriteText(victim, "the user's own\n");
+    fs::remove(folder.DataFile());
+    c.place(folder.DataFile());
+    DataFileReader reader;
+    EXPECT_EQ(reader.Open(At(folder.DataFile())), c.read) << c.what;
+    reader.Close();
+
+    DataFileWriter writer;
+    ASSERT_TRUE(writer.Open(At(folder.DataFile()))) << c.what;
+    EXPECT_TRUE(Write(writer, Row("Pset_X", "Y", "z")));
+    EXPECT_TRUE(writer.Close());
+    struct stat info {};
+    ASSERT_EQ(::lstat(folder.DataFile().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode)) << c.what;
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << c.what;
+    EXPECT_EQ(info.st_nlink, 1u) << c.what;
+    EXPECT_EQ(writer.Identity(), quarnel::IdentityAt(folder.DataFile().c_str())) << c.what;
+    EXPECT_EQ(ReadText(victim), "the user's own\n") << c.what;
+    EXPECT_FALSE(fs::exists(folder.path() / "made.txt")) << c.what;
+  }
+  EXPECT_EQ(ReadAll(folder.DataFile()), std::vector<Record>{Row("Pset_X", "Y", "z")});
 }
 
 TEST(DataFileForm, WriterEmptiesAnOlderFile) {

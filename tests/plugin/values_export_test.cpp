@@ -3,6 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -319,6 +325,90 @@ TEST(ValueExportFailures, NamesEnterReportLinesAsPlainText) {
   EXPECT_THAT(host.Report(), ElementsAre("Export Default Property Values: GetPropertyValue of element " +
                                          GuidText(element) + " for property Pset_100%:Ratio %d %s %n" +
                                          " failed with Error Code : " + Code(FvErr_General)));
+}
+
+// A small file system for the data folder, mounted in a mount namespace of
+// the test's own where it may, else a limit on the size of the files the
+// process writes: either makes a real write fail part way, as a full disk does.
+class SmallDisk {
+ public:
+  SmallDisk(const values_test::fs::path& folder, std::size_t bytes) {
+    const std::string size = "size=" + std::to_string(bytes);
+    if (::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+        ::mount("tmpfs", folder.c_str(), "tmpfs", 0, size.c_str()) == 0) {
+      folder_ = folder;
+      return;
+    }
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    rlimit small = saved_;
+    small.rlim_cur = bytes;
+    std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &small);
+  }
+  ~SmallDisk() {
+    if (!folder_.empty()) ::umount2(folder_.c_str(), MNT_DETACH);
+    else ::setrlimit(RLIMIT_FSIZE, &saved_);
+  }
+  SmallDisk(const SmallDisk&) = delete;
+  SmallDisk& operator=(const SmallDisk&) = delete;
+
+ private:
+  values_test::fs::path folder_;
+  rlimit saved_{};
+};
+
+// A write that fails names each row that is not wholly in the file, and
+// only those; the file ends with its last whole row, and the import sets
+// exactly the values the file holds, none of them cut short.
+TEST(ValueExportFailures, AFullDiskNamesExactlyTheRowsThatAreNotInTheFile) {
+  ProjectBuilder b;
+  const auto group = b.Group("Pset_SpaceCommon");
+  const auto note = b.Definition(group, "Note");
+  const auto length = b.Definition(group, "Length", API_VariantReal, API_MeasureLength);
+  std::vector<fvhost::Guid> elements;
+  for (int e = 0; e < 400; ++e) {
+    elements.push_back(b.Element("Space"));
+    b.Set(elements.back(), note, e == 350 ? std::string(6010, 't') : std::to_string(e) + std::string(80, 'n'));
+  }
+  b.Set(elements[351], length, 1234.5678);
+  ScratchFolder folder;
+  SmallDisk disk(folder.path(), 40960);
+  InProcessHost host(b.Build(), OptionsFor(folder));
+
+  EXPECT_EQ(Export(host), 2);
+  const std::string text = ReadText(folder.DataFile());
+  ASSERT_FALSE(text.empty());
+  EXPECT_EQ(text.back(), '\n');
+  const std::vector<std::string> lines = Lines(text);
+  std::vector<std::string> named;
+  for (std::size_t e = 0, row = 0; e < elements.size(); ++e)
+    for (const char* property : {"Note", "Length"}) {
+      if (property == std::string("Length") && e != 351) continue;
+      const bool isNote = property == std::string("Note");
+      const std::string whole = GuidText(elements[e]) + ",Pset_SpaceCommon," + property +
+                                (isNote ? ",String,Default,SingleValue," : ",Double,Length,SingleValue,1234.5678") +
+                                (!isNote ? "" : e == 350 ? std::string(6010, 't') : std::to_string(e) + std::string(80, 'n'));
+      if (row < lines.size() && lines[row] == whole) {
+        ++row;
+        continue;
+      }
+      named.push_back("Export Property Values: value of element " + GuidText(elements[e]) +
+                      " for property Pset_SpaceCommon:" + property + " could not be written to the data file");
+    }
+  EXPECT_GT(lines.size(), 100u);
+  EXPECT_LT(lines.size(), 350u);
+  EXPECT_EQ(host.Report(), named);
+
+  values_test::Reimport(host.project());
+  EXPECT_EQ(host.AsAddOn([] { return values_test::RunRestore(); }), 1);
+  for (std::size_t e = 0; e < elements.size(); ++e) {
+    const fvhost::PropertyValue* value = values_test::UserValue(host.project(), elements[e], "Pset_SpaceCommon", "Note");
+    if (e < lines.size())
+      EXPECT_EQ(value->single.text, e == 350 ? std::string(6010, 't') : std::to_string(e) + std::string(80, 'n'));
+    else
+      EXPECT_EQ(value, nullptr) << e;
+  }
+  EXPECT_EQ(values_test::UserValue(host.project(), elements[351], "Pset_SpaceCommon", "Length"), nullptr);
 }
 
 }  // namespace

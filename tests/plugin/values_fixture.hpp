@@ -3,6 +3,9 @@
 // project's element values.
 #pragma once
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +25,7 @@
 #include "support/InProcessHost.hpp"
 #include "support/ProjectBuilder.hpp"
 #include "values/DataFile.hpp"
+#include "values/DataFileHold.hpp"
 #include "values/ValueImport.hpp"
 
 namespace values_test {
@@ -153,8 +157,20 @@ inline std::string ChosenText(fvhost::Project& project, const fvhost::Guid& elem
   return "<no option>";
 }
 
-// Step 6's body in its undoable command, as the run calls it; the status it recorded.
-inline int RunRestore() {
+enum class DataFileFrom { TheExport, Elsewhere };
+
+// The file at the data file's place becomes the one the export wrote.
+inline void TakeAsWrittenByTheExport() {
+  const int file = ::open(quarnel::PathText(quarnel::dataFileLocation).Get(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+  quarnel::dataFileHold.RememberWritten(file);
+  if (file >= 0) ::close(file);
+}
+
+// Step 6's body in its undoable command, as the run calls it; the status it
+// recorded. The file at the data file's place counts as the one the export
+// wrote unless `from` says it came from elsewhere.
+inline int RunRestore(DataFileFrom from = DataFileFrom::TheExport) {
+  if (from == DataFileFrom::TheExport) TakeAsWrittenByTheExport();
   quarnel::importPropertyValuesStatus = 0;
   quarnel::Config config;
   auto body = [&config]() -> HostError { return config.restoreValuesFromDataFile(); };

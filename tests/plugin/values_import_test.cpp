@@ -3,7 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <functional>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -164,6 +167,78 @@ TEST_F(ValueImport, AMissingFileIsReportedAndAnEmptyOneIsNothingToDo) {
   EXPECT_EQ(host.Report().size(), 1u);
   EXPECT_FALSE(values_test::fs::exists(folder_.DataFile()));
   EXPECT_TRUE(host.project() == before);
+}
+
+// The writer ends every record with its line end; one without it, or one
+// longer than the writer writes, may hold a value cut short and is never set.
+TEST_F(ValueImport, ARecordCutShortOrTooLongIsNeverAppliedAndIsNamed) {
+  Reimported p;
+  const std::string whole = Row(p.w, "FireRating", "String", "Default", "2HR");
+  const std::string named = " of element " + p.o + " for property Pset_WallCommon:";
+  std::string cutWidth = Row(p.o, "Width", "Double", "Length", "1234.5678");
+  cutWidth.resize(cutWidth.find("1234") + 3);
+  const struct {
+    std::string rest;
+    std::string line;
+  } cases[] = {
+      {cutWidth,
+       "Import Property Values: value" + named + "Width is cut short in the data file; value not restored"},
+      {p.o + ",Pset_WallCommon,FireRating,String,Default,SingleValue,\"4HR, tested",
+       "Import Property Values: value" + named + "FireRating is cut short in the data file; value not restored"},
+      {p.o + ",Pset_Wall", "Import Property Values: record 2 of the data file is cut short; it is not restored"},
+      {Row(p.o, "FireRating", "String", "Default", std::string(quarnel::maxRecordBytes, 'x')) +
+           Row(p.o, "Storeys", "Integer", "Default", "3"),
+       "Import Property Values: value" + named + "FireRating is longer than the data file takes; value not restored"},
+  };
+  for (const auto& c : cases) {
+    DataFile(whole + c.rest);
+    InProcessHost host(p.b.Build(), OptionsFor(folder_));
+    EXPECT_EQ(RunRestore(), 2);
+    EXPECT_THAT(host.Report(), ElementsAre(c.line));
+    EXPECT_EQ(Text(host.project(), p.wall, "FireRating"), "2HR");
+    EXPECT_EQ(Text(host.project(), p.other, "FireRating"), "<default>");
+    EXPECT_EQ(UserValue(host.project(), p.other, "Pset_WallCommon", "Width"), nullptr);
+    // A record after a long one is read as any other.
+    EXPECT_EQ(UserValue(host.project(), p.other, "Pset_WallCommon", "Storeys") != nullptr,
+              c.rest.find("Storeys") != std::string::npos);
+  }
+}
+
+// The import reads the file the export wrote and no other that came to stand
+// at its name; it leaves that other thing, and what a link points to, as they are.
+TEST_F(ValueImport, OnlyTheFileTheExportWroteIsReadAndDeleted) {
+  namespace fs = values_test::fs;
+  Reimported p;
+  const fs::path victim = folder_.path() / "victim.csv";
+  const std::string theirs = Row(p.w, "FireRating", "String", "Default", "not ours");
+  const struct {
+    const char* what;
+    std::function<void(const fs::path&)> place;
+    const char* why;
+  } cases[] = {
+      {"another file", [&](const fs::path& at) { values_test::WriteText(at, theirs); }, "is not the file the export wrote"},
+      {"hard link", [&](const fs::path& at) { fs::create_hard_link(victim, at); }, "is not the file the export wrote"},
+      {"symbolic link", [&](const fs::path& at) { fs::create_symlink(victim, at); }, "is not a regular file"},
+      {"FIFO", [](const fs::path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0); }, "is not a regular file"},
+      {"link to /dev/zero", [](const fs::path& at) { fs::create_symlink("/dev/zero", at); }, "is not a regular file"},
+  };
+  for (const auto& c : cases) {
+    fs::remove(folder_.DataFile());
+    DataFile(Row(p.w, "FireRating", "String", "Default", "2HR"));
+    values_test::TakeAsWrittenByTheExport();
+    values_test::WriteText(victim, theirs);
+    fs::remove(folder_.DataFile());
+    c.place(folder_.DataFile());
+    InProcessHost host(p.b.Build(), OptionsFor(folder_));
+
+    EXPECT_EQ(RunRestore(values_test::DataFileFrom::Elsewhere), 0) << c.what;
+    EXPECT_THAT(host.Report(), ElementsAre("Import Property Values: the data file " + folder_.DataFile().string() + " " +
+                                           c.why + "; nothing is read from it"))
+        << c.what;
+    EXPECT_EQ(Text(host.project(), p.wall, "FireRating"), "<default>") << c.what;
+    EXPECT_TRUE(fs::exists(fs::symlink_status(folder_.DataFile()))) << c.what;
+    EXPECT_EQ(values_test::ReadText(victim), theirs) << c.what;
+  }
 }
 
 TEST_F(ValueImport, RealsAreSetAsStoredWhateverTheirMeasureAndAnUnreadableOneIsNamed) {
