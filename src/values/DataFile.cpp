@@ -239,6 +239,16 @@ void AppendCsvField(Bytes& record, std::string_view field, bool quote) {
   record.push_back('"');
 }
 
+void SetDefinitionFields(Bytes& out, std::string_view groupName, std::string_view propertyName,
+                         std::string_view valueTypeWord, std::string_view measureWord, std::string_view collectionWord) {
+  out.clear();
+  AppendCsvField(out, groupName);
+  for (const std::string_view field : {propertyName, valueTypeWord, measureWord, collectionWord}) {
+    out.push_back(',');
+    AppendCsvField(out, field);
+  }
+}
+
 void AppendNestedItem(Bytes& record, std::string_view item) {
   // The record's first item follows nothing; every later one a comma. An
   // empty first item is written "" and so never looks like no item.
@@ -302,13 +312,15 @@ bool DataFileWriter::Open(const Nostrel::Location& location) {
   return true;
 }
 
-bool DataFileWriter::Write(const std::string_view (&fields)[valueRowFieldCount], bool quoteValue) {
+bool DataFileWriter::Write(std::string_view elementGuidText, std::string_view definitionFields, std::string_view value,
+                           bool quoteValue) {
   if (file_ < 0) return false;
   const std::size_t start = buffer_.size();
-  for (Corbane::UIndex i = 0; i < valueRowFieldCount; ++i) {
-    if (i > 0) buffer_.push_back(',');
-    AppendCsvField(buffer_, fields[i], quoteValue && i + 1 == valueRowFieldCount);
-  }
+  AppendCsvField(buffer_, elementGuidText);
+  buffer_.push_back(',');
+  buffer_.append(definitionFields);
+  buffer_.push_back(',');
+  AppendCsvField(buffer_, value, quoteValue);
   const std::size_t length = buffer_.size() - start;
   if (failed_ || length > maxRecordBytes) {
     // After a failed write nothing more is written: a later block that got

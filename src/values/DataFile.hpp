@@ -92,6 +92,13 @@ inline constexpr Corbane::UIndex valueRowFieldCount = 7;
 // for it. All four are ASCII, so quoting the 8-bit form is quoting the text.
 void AppendCsvField(Bytes& record, std::string_view field, bool quote = false);
 
+// The five fields that a record's definition gives it, in their CSV form and
+// joined by commas: group name, property name, value type word, measure word,
+// collection word. The same for every record of the definition, so the export
+// makes them once.
+void SetDefinitionFields(Bytes& out, std::string_view groupName, std::string_view propertyName,
+                         std::string_view valueTypeWord, std::string_view measureWord, std::string_view collectionWord);
+
 // The items of a list or a multiple choice as one nested record: CSV fields
 // joined by commas, an empty item always in quotes, so that no items at all
 // (an empty record) and one empty item ("") stay apart.
@@ -136,10 +143,12 @@ class DataFileWriter {
   // The file that Open created, while it is open; -1 before and after.
   int Descriptor() const noexcept { return file_; }
   const FileIdentity& Identity() const noexcept { return identity_; }
-  // One record of seven 8-bit fields and its line end; `quoteValue` puts the
-  // value field in quotes whatever it holds. False when the record is refused
-  // at once (told to LostRecords too, when the file is open).
-  bool Write(const std::string_view (&fields)[valueRowFieldCount], bool quoteValue = false);
+  // One record and its line end: the element guid text, the definition's five
+  // fields in their CSV form (DefinitionFields), and the value field;
+  // `quoteValue` puts the value field in quotes whatever it holds. False when
+  // the record is refused at once (told to LostRecords too, when the file is open).
+  bool Write(std::string_view elementGuidText, std::string_view definitionFields, std::string_view value,
+             bool quoteValue = false);
   // False when the file may lack a record that LostRecords was not told of.
   bool Close() noexcept;
 

@@ -76,7 +76,8 @@ class ValueExport {
       failed_ = true;
       return;
     }
-    if (!IsIfcGroupName(group.name) || !IsKeptCollection(definition.collectionType)) return;
+    const Bytes* definitionFields = DefinitionFieldsOf(definition, group.name);
+    if (definitionFields == nullptr) return;
 
     ElementPropertyRecord property;
     if (HostError error = host::GetPropertyValue(element, definition.guid, property); error != FvErr_NoError) {
@@ -103,17 +104,29 @@ class ValueExport {
       failed_ = true;
       return;
     }
-    WriteRow(group.name, definition, property.value);  // a row that does not reach the file is named by LostRows
+    WriteRow(*definitionFields, definition, property.value);  // a row that does not reach the file is named by LostRows
   }
 
-  void WriteRow(const UniString& groupName, const API_PropertyDefinition& definition, const API_PropertyValue& value) {
-    NarrowInto(group_, groupName);
-    NarrowInto(property_, definition.name);
+  // The record fields of a kept IFC property, null for any other property.
+  // Every element lists the same definitions, and nothing renames one while
+  // the export reads the project, so they are made the first time it is met.
+  const Bytes* DefinitionFieldsOf(const API_PropertyDefinition& definition, const UniString& groupName) {
+    KnownDefinition* known = definitions_.GetPtr(definition.guid);
+    if (known == nullptr) {
+      definitions_.Add(definition.guid, KnownDefinition{});
+      known = definitions_.GetPtr(definition.guid);
+      known->kept = IsIfcGroupName(groupName) && IsKeptCollection(definition.collectionType);
+      NarrowInto(item_, groupName);
+      NarrowInto(value_, definition.name);
+      SetDefinitionFields(known->fields, item_, value_, ValueTypeWord(definition.valueType),
+                          MeasureWord(definition.measureType), CollectionWord(definition.collectionType));
+    }
+    return known->kept ? &known->fields : nullptr;
+  }
+
+  void WriteRow(const Bytes& definitionFields, const API_PropertyDefinition& definition, const API_PropertyValue& value) {
     const bool quoteValue = SetValueField(definition, value);
-    const std::string_view fields[valueRowFieldCount] = {
-        std::string_view(elementBytes_), group_, property_, ValueTypeWord(definition.valueType),
-        MeasureWord(definition.measureType), CollectionWord(definition.collectionType), value_};
-    writer_.Write(fields, quoteValue);
+    writer_.Write(std::string_view(elementBytes_), definitionFields, value_, quoteValue);
   }
 
   // Fills value_ with the value field; true when it must stand in quotes to
@@ -158,7 +171,12 @@ class ValueExport {
   bool failed_ = false;
   bool linkedCopy_ = false;  // of the element being exported
   char elementBytes_[37] = {};  // the current element's guid text, as the file holds it
-  Bytes group_, property_, value_, item_;  // a row's texts; they keep their storage from row to row
+  Bytes value_, item_;  // a row's texts; they keep their storage from row to row
+  struct KnownDefinition {
+    bool kept = false;
+    Bytes fields;
+  };
+  Corbane::HashTable<API_Guid, KnownDefinition> definitions_;  // by definition guid
   UniString shown_, optionText_;
 };
 

@@ -75,9 +75,9 @@ void WriteAll(const std::vector<Record>& records) {
   quarnel::DataFileWriter writer;
   FUZZ_CHECK(writer.Open(ScratchFile()), "the writer cannot create the scratch file");
   for (const Record& record : records) {
-    std::string_view fields[quarnel::valueRowFieldCount];
-    for (Corbane::UIndex i = 0; i < quarnel::valueRowFieldCount; ++i) fields[i] = record[i];
-    FUZZ_CHECK(writer.Write(fields), "the writer refused a record");
+    quarnel::Bytes definition;
+    quarnel::SetDefinitionFields(definition, record[1], record[2], record[3], record[4], record[5]);
+    FUZZ_CHECK(writer.Write(record[0], definition, record[6]), "the writer refused a record");
   }
   FUZZ_CHECK(writer.Close(), "the writer lost what it wrote");
 }

@@ -28,9 +28,9 @@ Record Row(const std::string& group, const std::string& property, const std::str
 }
 
 bool Write(DataFileWriter& writer, const Record& row) {
-  std::string_view fields[quarnel::valueRowFieldCount];
-  for (std::size_t i = 0; i < quarnel::valueRowFieldCount; ++i) fields[i] = row[i];
-  return writer.Write(fields);
+  quarnel::Bytes definition;
+  quarnel::SetDefinitionFields(definition, row[1], row[2], row[3], row[4], row[5]);
+  return writer.Write(row[0], definition, row[6]);
 }
 
 // Each record's fields; a record the reader finds flawed gets a last field
