@@ -45,7 +45,7 @@ API_Token NewConnectionToken() {
 
 const std::vector<OperationEntry>& Operations() {
   static const std::vector<OperationEntry> entries = {
-#define FV_OPERATION_ENTRY(name, slot, ret, params) {#name, slot, reinterpret_cast<const void*>(&ops::name)},
+#define FV_OPERATION_ENTRY(name, slot, when, ret, params) {#name, slot, reinterpret_cast<const void*>(&ops::name)},
       FV_HOST_OPERATIONS(FV_OPERATION_ENTRY)
 #undef FV_OPERATION_ENTRY
   };

@@ -7,7 +7,7 @@
 
 namespace fvhost::ops {
 
-#define FV_DECLARE_OPERATION(name, slot, ret, params) ret name params;
+#define FV_DECLARE_OPERATION(name, slot, when, ret, params) ret name params;
 FV_HOST_OPERATIONS(FV_DECLARE_OPERATION)
 #undef FV_DECLARE_OPERATION
 
