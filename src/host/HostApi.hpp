@@ -12,7 +12,9 @@
 // ImportClassifications, ImportProperties).
 //
 // Not through here: the value steps call the file library directly for the
-// data file (its place, writing and reading it, deleting it); the base
+// data file (Location and RelativeLocation for its path in the folder that
+// GetSpecialFolder gives, a File at that place, FileSystem::Delete to remove
+// it; they write and read it with the standard library's files); the base
 // library (texts, containers, memory) and the resource library are used
 // directly everywhere.
 #pragma once
