@@ -1,6 +1,10 @@
 #include "host/HostApi.hpp"
 
 #include <cstring>
+#include <optional>
+#include <type_traits>
+
+#include "Pellarin/Pellarin.hpp"
 
 #ifndef QUARNEL_HOST_VERSION
 #error "QUARNEL_HOST_VERSION must be 29 or 27"
@@ -29,7 +33,49 @@ Proc SlotProc(FvSlot slot) noexcept {
   return proc;
 }
 
-#define QUARNEL_HOST_PROC(name) SlotProc<FvProc_##name>(FvSlot_##name)
+// What an operation's pointer type says: its answer, and whether the
+// connection token goes first (every operation but RegisterMenu).
+template <class Proc>
+struct Signature;
+template <class Answer_, class First, class... Rest>
+struct Signature<Answer_ (*)(First, Rest...)> {
+  using Answer = Answer_;
+  static constexpr bool takesToken = std::is_same_v<First, API_Token>;
+};
+template <class Answer_, class First, class... Rest>
+struct Signature<Answer_ (*)(First, Rest..., ...)> : Signature<Answer_ (*)(First, Rest...)> {};
+
+// One call of the operation in `slot`: nothing when the host left the slot
+// empty, else its answer. The token goes first when the operation's
+// signature in the list takes one.
+template <FvSlot slot, class... Args>
+std::optional<typename Signature<typename FvOperation<slot>::Proc>::Answer> Call(Args... args) {
+  using Proc = typename FvOperation<slot>::Proc;
+  const Proc proc = SlotProc<Proc>(slot);
+  if (proc == nullptr) return std::nullopt;
+  if constexpr (Signature<Proc>::takesToken)
+    return proc(connectionToken, args...);
+  else
+    return proc(args...);
+}
+
+// One function per operation of the list, named after it: proxy::SetProperty
+// calls through the SetProperty slot and no other, with the argument types
+// the list gives. The wrappers below only adapt them to the plug-in's use.
+namespace proxy {
+#define QUARNEL_PROXY(name, slot, when, ret, params) \
+  template <class... Args>                            \
+  auto name(Args... args) {                           \
+    return Call<FvSlot_##name>(args...);              \
+  }
+FV_HOST_OPERATIONS(QUARNEL_PROXY)
+#undef QUARNEL_PROXY
+}  // namespace proxy
+
+// The plug-in's answer for an operation the host left out.
+HostError OrMissing(const std::optional<HostError>& answer) noexcept {
+  return answer.value_or(FvErr_MissingOperation);
+}
 
 }  // namespace
 
@@ -46,124 +92,87 @@ void SetToken(API_Token token) noexcept { connectionToken = token; }
 API_Token Token() noexcept { return connectionToken; }
 
 HostError CallUndoableCommand(const UniString& name, UndoableCommandProc body, void* context) {
-  auto proc = QUARNEL_HOST_PROC(CallUndoableCommand);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, &name, body, context);
+  return OrMissing(proxy::CallUndoableCommand(&name, body, context));
 }
 
 HostError ImportClassifications(const UniString& xml, Int32 mergeMode, Int32 conflictMode) {
-  auto proc = QUARNEL_HOST_PROC(ImportClassifications);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, &xml, mergeMode, conflictMode);
+  return OrMissing(proxy::ImportClassifications(&xml, mergeMode, conflictMode));
 }
 
-HostError ImportProperties(const UniString& xml, Int32 mode) {
-  auto proc = QUARNEL_HOST_PROC(ImportProperties);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, &xml, mode);
-}
+HostError ImportProperties(const UniString& xml, Int32 mode) { return OrMissing(proxy::ImportProperties(&xml, mode)); }
 
-HostError GetPropertyGroups(Array<API_PropertyGroup>& groups) {
-  auto proc = QUARNEL_HOST_PROC(GetPropertyGroups);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, &groups);
-}
+HostError GetPropertyGroups(Array<API_PropertyGroup>& groups) { return OrMissing(proxy::GetPropertyGroups(&groups)); }
 
-HostError GetPropertyGroup(API_PropertyGroup& group) {
-  auto proc = QUARNEL_HOST_PROC(GetPropertyGroup);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, &group);
-}
+HostError GetPropertyGroup(API_PropertyGroup& group) { return OrMissing(proxy::GetPropertyGroup(&group)); }
 
-HostError DeletePropertyGroup(const API_Guid& groupGuid) {
-  auto proc = QUARNEL_HOST_PROC(DeletePropertyGroup);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, &groupGuid);
-}
+HostError DeletePropertyGroup(const API_Guid& groupGuid) { return OrMissing(proxy::DeletePropertyGroup(&groupGuid)); }
 
 HostError GetPropertyDefinitions(const API_Guid& groupGuid, Array<API_PropertyDefinition>& definitions) {
-  auto proc = QUARNEL_HOST_PROC(GetPropertyDefinitions);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, &groupGuid, &definitions);
+  return OrMissing(proxy::GetPropertyDefinitions(&groupGuid, &definitions));
 }
 
 HostError ChangePropertyDefinition(API_PropertyDefinition& definition) {
-  auto proc = QUARNEL_HOST_PROC(ChangePropertyDefinition);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, &definition);
+  return OrMissing(proxy::ChangePropertyDefinition(&definition));
 }
 
 HostError CheckPropertyExpressionString(const UniString& expression) {
-  auto proc = QUARNEL_HOST_PROC(CheckPropertyExpressionString);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, &expression);
+  return OrMissing(proxy::CheckPropertyExpressionString(&expression));
 }
 
 HostError GetElemList(Array<API_Guid>& elements) {
-  auto proc = QUARNEL_HOST_PROC(GetElemList);
-  if (proc == nullptr) return FvErr_MissingOperation;
   const API_ElemType anyType{};
-  return proc(connectionToken, &anyType, &elements, 0, &APINullGuid);
+  return OrMissing(proxy::GetElemList(&anyType, &elements, 0, &APINullGuid));
 }
 
-HostError GetElementHeader(API_ElementHeader& header) {
-  auto proc = QUARNEL_HOST_PROC(GetElementHeader);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, &header, 0);
-}
+HostError GetElementHeader(API_ElementHeader& header) { return OrMissing(proxy::GetElementHeader(&header, 0)); }
 
 HostError GetElementPropertyDefinitions(const API_Guid& element, Array<API_PropertyDefinition>& definitions) {
-  auto proc = QUARNEL_HOST_PROC(GetElementPropertyDefinitions);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, &element, 0, &definitions);
+  return OrMissing(proxy::GetElementPropertyDefinitions(&element, 0, &definitions));
 }
 
 HostError GetPropertyValue(const API_Guid& element, const API_Guid& definition, ElementPropertyRecord& property) {
-  auto proc = QUARNEL_HOST_PROC(GetPropertyValue);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, &element, &definition, &property);
+  return OrMissing(proxy::GetPropertyValue(&element, &definition, &property));
 }
 
 HostError GetPropertyValueString(const ElementPropertyRecord& property, UniString& text) {
-  auto proc = QUARNEL_HOST_PROC(GetPropertyValueString);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, &property, &text);
+  return OrMissing(proxy::GetPropertyValueString(&property, &text));
 }
 
 HostError SetProperty(const API_Guid& element, const ElementPropertyRecord& property) {
-  auto proc = QUARNEL_HOST_PROC(SetProperty);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, &element, &property);
+  return OrMissing(proxy::SetProperty(&element, &property));
 }
 
 HostError GetSpecialFolder(Int32 folder, Nostrel::Location& location) {
-  auto proc = QUARNEL_HOST_PROC(GetSpecialFolder);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, folder, &location);
+  return OrMissing(proxy::GetSpecialFolder(folder, &location));
 }
 
-void WriteReport(const UniString& format, HostError value) {
-  auto proc = QUARNEL_HOST_PROC(WriteReport);
-  if (proc == nullptr) return;
-  proc(connectionToken, &format, false, value);
-}
+void WriteReport(const UniString& format, HostError value) { proxy::WriteReport(&format, false, value); }
 
 HostError InstallMenuHandler(Int16 menuResourceId, MenuHandlerProc handler) {
-  auto proc = QUARNEL_HOST_PROC(InstallMenuHandler);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(connectionToken, menuResourceId, handler);
+  return OrMissing(proxy::InstallMenuHandler(menuResourceId, handler));
 }
 
 HostError RegisterMenu(Int16 menuResourceId, Int16 promptResourceId, Int32 position, Int32 flags) {
-  auto proc = QUARNEL_HOST_PROC(RegisterMenu);
-  if (proc == nullptr) return FvErr_MissingOperation;
-  return proc(menuResourceId, promptResourceId, position, flags);
+  return OrMissing(proxy::RegisterMenu(menuResourceId, promptResourceId, position, flags));
 }
 
-Int32 QueryAddOnEnvironment(Int32 question) {
-  auto proc = QUARNEL_HOST_PROC(QueryAddOnEnvironment);
-  if (proc == nullptr) return 0;
-  return proc(connectionToken, question);
+// A host that cannot be asked has not said yes.
+Int32 QueryAddOnEnvironment(Int32 question) { return proxy::QueryAddOnEnvironment(question).value_or(0); }
+
+bool ChooseFileToOpen(const UniString& title, const char* fileTypes, const Nostrel::FileType& type,
+                      Nostrel::Location& chosen) {
+  Pellarin::FileDialog dialog(Pellarin::FileDialog::OpenFile);
+  dialog.SetTitle(title);
+  Nostrel::FileTypeManager typeManager(fileTypes);
+  dialog.AddFilter(typeManager.AddType(type, Nostrel::RootGroup()), 0);
+  if (!dialog.Invoke()) return false;
+  chosen = dialog.GetSelectedLocation();
+  return true;
+}
+
+void ShowAlert(Int16 kind, const UniString& title, const UniString& message, const UniString& button) {
+  const UniString none;
+  Pellarin::PellarinAlert(kind, title, message, none, button, none, none);
 }
 
 }  // namespace quarnel::host

@@ -1,10 +1,22 @@
-// The plug-in's only way to the host: one function per host operation.
+// The plug-in's way to the host: one function per operation of the host
+// entry table, and the file dialog and the alert, which the host answers.
 //
-// Each call looks up its slot in the kept host entry table; a slot that the
-// host left empty answers FvErr_MissingOperation (QueryAddOnEnvironment then
-// answers 0, WriteReport does nothing), so no step ever calls through a null
-// pointer. The connection token goes first to every operation except
-// RegisterMenu. [host thread] for all of them.
+// The operation wrappers are made from the SDK's list of operations
+// (FV_HOST_OPERATIONS): each reads its own slot of the kept host entry table,
+// and a slot that the host left empty answers FvErr_MissingOperation
+// (QueryAddOnEnvironment then answers 0, WriteReport does nothing), so no step
+// ever calls through a null pointer. The connection token goes first to every
+// operation except RegisterMenu. All run on the host's thread; the list marks
+// the five that answer FvErr_NotInCommand outside an undoable command
+// (DeletePropertyGroup, ChangePropertyDefinition, SetProperty,
+// ImportClassifications, ImportProperties).
+//
+// Not through here: the value steps call the file library directly for the
+// data file (Location and RelativeLocation for its path in the folder that
+// GetSpecialFolder gives, a File at that place, FileSystem::Delete to remove
+// it; they write and read it with the standard library's files); the base
+// library (texts, containers, memory) and the resource library are used
+// directly everywhere.
 #pragma once
 
 #include <cstddef>
@@ -70,5 +82,12 @@ void WriteReport(const UniString& format, HostError value);
 HostError InstallMenuHandler(Int16 menuResourceId, MenuHandlerProc handler);
 HostError RegisterMenu(Int16 menuResourceId, Int16 promptResourceId, Int32 position, Int32 flags);
 Int32 QueryAddOnEnvironment(Int32 question);
+
+// The dialog library's open-file dialog for one file type (kept in a type
+// manager named `fileTypes`): true with `chosen` set, false for Cancel.
+bool ChooseFileToOpen(const UniString& title, const char* fileTypes, const Nostrel::FileType& type,
+                      Nostrel::Location& chosen);
+// The dialog library's alert with one button.
+void ShowAlert(Int16 kind, const UniString& title, const UniString& message, const UniString& button);
 
 }  // namespace quarnel::host

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "Pellarin/Pellarin.hpp"
+#include "host/HostApi.hpp"
 
 namespace quarnel {
 
@@ -114,9 +114,8 @@ AlertText FinalAlertText(const FinalAlert& alert) noexcept {
 void ShowFinalAlert(const FinalAlert& alert) {
   if (alert.choice == AlertChoice::None) return;
   const AlertText text = FinalAlertText(alert);
-  const Corbane::UniString none;
-  Pellarin::PellarinAlert(text.kind, Corbane::UniString(text.title), Corbane::UniString(text.message), none,
-                          Corbane::UniString("Ok"), none, none);
+  host::ShowAlert(text.kind, Corbane::UniString(text.title), Corbane::UniString(text.message),
+                  Corbane::UniString("Ok"));
 }
 
 }  // namespace quarnel

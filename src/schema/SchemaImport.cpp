@@ -14,7 +14,6 @@
 #include "Corbane/Memory.hpp"
 #include "Forvane/EntryTable.hpp"
 #include "Nostrel/Nostrel.hpp"
-#include "Pellarin/Pellarin.hpp"
 #include "host/HostApi.hpp"
 #include "host/Report.hpp"
 #include "run/Config.hpp"
@@ -116,28 +115,26 @@ bool ReadConfigurationFile(const Nostrel::Location& location, NarrowText& text) 
 }  // namespace
 
 HostError Config::importSchemaFile() {
-  Pellarin::FileDialog dialog(Pellarin::FileDialog::OpenFile);
-  dialog.SetTitle(Corbane::UniString("Select IFC+SG Classifications and Properties XML File"));
-  Nostrel::FileTypeManager fileTypes("IFC+SG Config File");
   const Nostrel::FileType configFile("IFC+SG Config file", "xml", 0, 0, 0, nullptr, nullptr, true);
   importPropertiesAndClassificationsStatus = 0;
-  dialog.AddFilter(fileTypes.AddType(configFile, Nostrel::RootGroup()), 0);
-  if (!dialog.Invoke()) return 0;
+  Nostrel::Location chosen;
+  if (!host::ChooseFileToOpen(Corbane::UniString("Select IFC+SG Classifications and Properties XML File"),
+                              "IFC+SG Config File", configFile, chosen))
+    return 0;
 
-  const Nostrel::Location chosen = dialog.GetSelectedLocation();
   NarrowText text;
   if (!ReadConfigurationFile(chosen, text)) return FileRefused;
 
   // The text reaches the host as a zero-terminated string: a zero byte ends it.
   const HostError classificationError = host::ImportClassifications(
       Corbane::UniString(text.c_str()), ClassificationMergeMode, ClassificationConflictMode);
-  if (classificationError != 0) {
+  if (classificationError != FvErr_NoError) {
     Report(classificationError, "Import Classifications: Failed with Error Code: %d");
     importPropertiesAndClassificationsStatus = 2;
     return classificationError;
   }
   const HostError propertyError = host::ImportProperties(Corbane::UniString(text.c_str()), PropertyImportMode);
-  if (propertyError != 0) {
+  if (propertyError != FvErr_NoError) {
     Report(propertyError, "Import Properties: Failed with Error Code: %d");
     importPropertiesAndClassificationsStatus = 3;
     return propertyError;

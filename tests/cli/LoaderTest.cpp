@@ -46,7 +46,7 @@ TEST_F(Refusal, MissingFile) {
   const std::string file = AddOnPath("there_is_no_such_add_on");
   const auto result = host.LoadAddOn(file);
   EXPECT_EQ(result.failure, LoadFailure::FileMissing);
-  EXPECT_EQ(result.message, file + ": no such file");
+  EXPECT_EQ(result.fault.Text(), file + ": no such file");
   EXPECT_EQ(result.addOn, -1);
   ExpectNothingLeft();
 }
@@ -55,7 +55,7 @@ TEST_F(Refusal, FolderIsNoFile) {
   const std::string folder = cli_test::BinaryDir() + "/tests/cli/plugins";
   const auto result = host.LoadAddOn(folder);
   EXPECT_EQ(result.failure, LoadFailure::FileMissing);
-  EXPECT_EQ(result.message, folder + ": not a file");
+  EXPECT_EQ(result.fault.Text(), folder + ": not a file");
   ExpectNothingLeft();
 }
 
@@ -63,9 +63,9 @@ TEST_F(Refusal, TextFileIsNotALibraryAndSaysWhy) {
   const std::string file = AddOnPath("not_a_library");
   const auto result = host.LoadAddOn(file);
   EXPECT_EQ(result.failure, LoadFailure::NotALibrary);
-  EXPECT_THAT(result.message, HasSubstr(file + ": not a library: "));
+  EXPECT_THAT(result.fault.Text(), HasSubstr(file + ": not a library: "));
   // The dynamic linker's own reason follows, and names the file again.
-  EXPECT_GT(result.message.size(), (file + ": not a library: ").size());
+  EXPECT_GT(result.fault.Text().size(), (file + ": not a library: ").size());
   ExpectNothingLeft();
 }
 
@@ -73,7 +73,7 @@ TEST_F(Refusal, LibraryWithoutTheExports) {
   const std::string file = AddOnPath("no_exports");
   const auto result = host.LoadAddOn(file);
   EXPECT_EQ(result.failure, LoadFailure::ExportMissing);
-  EXPECT_EQ(result.message, file + ": does not export GetExportedFuncAddrs");
+  EXPECT_EQ(result.fault.Text(), file + ": does not export GetExportedFuncAddrs");
   ExpectNothingLeft();
 }
 
@@ -81,7 +81,7 @@ TEST_F(Refusal, AddOnOfAnOlderHostNamesBothVersions) {
   const std::string file = AddOnPath("wrong_version");
   const auto result = host.LoadAddOn(file);
   EXPECT_EQ(result.failure, LoadFailure::VersionMismatch);
-  EXPECT_EQ(result.message, file + ": built for host version 27, but this host is version 29");
+  EXPECT_EQ(result.fault.Text(), file + ": built for host version 27, but this host is version 29");
   ExpectNothingLeft();
 }
 
@@ -90,7 +90,7 @@ TEST(VersionCheck, AddOnOfANewerHostIsRefusedByAnOlderOne) {
   const std::string file = AddOnPath("good");
   const auto result = host.LoadAddOn(file);
   EXPECT_EQ(result.failure, LoadFailure::VersionMismatch);
-  EXPECT_EQ(result.message, file + ": built for host version 29, but this host is version 27");
+  EXPECT_EQ(result.fault.Text(), file + ": built for host version 29, but this host is version 27");
 }
 
 TEST(VersionCheck, AddOnBuiltForTheOlderHostLoadsThere) {
@@ -109,28 +109,43 @@ TEST(VersionCheck, AddOnBuiltForTheOlderHostLoadsThere) {
   EXPECT_EQ(memory[0]["liveBlocks"], 0);
 }
 
-TEST_F(Refusal, AddOnThatDeclines) {
-  const std::string file = AddOnPath("declines");
-  const auto result = host.LoadAddOn(file);
-  EXPECT_EQ(result.failure, LoadFailure::HandshakeFailed);
-  EXPECT_THAT(result.message, HasSubstr(file + ": the add-on declined"));
-  ExpectNothingLeft();
-}
+// The handshake's refusals, each by a test add-on broken in one way. None
+// leaves a menu behind, also the ones that registered theirs before failing.
+struct HandshakeCase {
+  const char* addOn;
+  LoadFailure failure;
+  const char* message;  // after "FILE: "
+};
 
-TEST_F(Refusal, AddOnWhoseStartFailsTakesItsMenusWithIt) {
-  const std::string file = AddOnPath("start_fails");
+class HandshakeRefusal : public Refusal, public testing::WithParamInterface<HandshakeCase> {};
+
+TEST_P(HandshakeRefusal, IsNamedAndSaysWhatWentWrong) {
+  const std::string file = AddOnPath(GetParam().addOn);
   const auto result = host.LoadAddOn(file);
-  EXPECT_EQ(result.failure, LoadFailure::HandshakeFailed);
-  EXPECT_THAT(result.message, HasSubstr(file + ": StartAddOn answered 0x81060001 (General)"));
+  EXPECT_EQ(result.failure, GetParam().failure);
+  EXPECT_EQ(result.fault.Text(), file + ": " + GetParam().message);
+  EXPECT_EQ(result.fault.place.file, file);
   ExpectNothingLeft();
   EXPECT_FALSE(host.RunMenuItem("Test Menu/Say Hello"));
 }
 
+INSTANTIATE_TEST_SUITE_P(
+    EachCause, HandshakeRefusal,
+    testing::Values(
+        HandshakeCase{"leaves_table_unzeroed", LoadFailure::TableNotZeroed,
+                      "its exported entry table has unused bytes that are not zero"},
+        HandshakeCase{"lacks_entry", LoadFailure::EntryMissing, "its exported entry table lacks an entry"},
+        HandshakeCase{"refuses_table", LoadFailure::TableRefused, "SetImportedFuncAddrs answered 1"},
+        HandshakeCase{"declines", LoadFailure::Declined, "the add-on declined to load (DescribeAddOn answered kind 0)"},
+        HandshakeCase{"register_fails", LoadFailure::RegisterFailed, "RegisterAddOn answered 0x81060001 (General)"},
+        HandshakeCase{"start_fails", LoadFailure::StartFailed, "StartAddOn answered 0x81060001 (General)"}),
+    [](const testing::TestParamInfo<HandshakeCase>& c) { return std::string(c.param.addOn); });
+
 TEST_F(Refusal, SameFileTwice) {
   ASSERT_EQ(host.LoadAddOn(AddOnPath("good")).failure, LoadFailure::None);
   const auto second = host.LoadAddOn(AddOnPath("good"));
-  EXPECT_EQ(second.failure, LoadFailure::HandshakeFailed);
-  EXPECT_THAT(second.message, HasSubstr("already loaded"));
+  EXPECT_EQ(second.failure, LoadFailure::AlreadyLoaded);
+  EXPECT_THAT(second.fault.Text(), HasSubstr("already loaded"));
   // The first one is untouched: still one add-on with its menu, and it runs.
   EXPECT_EQ(host.addOns().size(), 1u);
   EXPECT_EQ(host.menus().size(), 1u);
@@ -144,7 +159,7 @@ class GoodAddOn : public testing::Test {
   void SetUp() override {
     host.SetProject(ProjectWithScratchGroup());
     const auto result = host.LoadAddOn(file);
-    ASSERT_EQ(result.failure, LoadFailure::None) << result.message;
+    ASSERT_EQ(result.failure, LoadFailure::None) << result.fault.Text();
     ASSERT_EQ(result.addOn, 0);
     owner = host.addOns()[0].owner;
   }
@@ -246,8 +261,8 @@ TEST(Loader, WithoutRegisterMenuTheAddOnIsRefusedWithTheHostsAnswer) {
   options.without = {"RegisterMenu"};
   fvhost::Host host(options);
   const auto result = host.LoadAddOn(AddOnPath("good"));
-  EXPECT_EQ(result.failure, LoadFailure::HandshakeFailed);
-  EXPECT_THAT(result.message, HasSubstr("RegisterAddOn answered 0x81060387 (MissingOperation)"));
+  EXPECT_EQ(result.failure, LoadFailure::RegisterFailed);
+  EXPECT_THAT(result.fault.Text(), HasSubstr("RegisterAddOn answered 0x81060387 (MissingOperation)"));
   EXPECT_TRUE(host.addOns().empty());
 }
 

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <set>
 
 #include <unistd.h>
 
 #include "Corbane/Debug.hpp"
 #include "HostInternal.hpp"
+#include "HostState.hpp"
 #include "HostTestSupport.hpp"
 #include "Pellarin/Pellarin.hpp"
 
@@ -37,6 +40,41 @@ TEST(EntryTable, HasOneSlotPerOperationAtItsIndexAndEveryOtherSlotNull) {
     EXPECT_EQ(operations.size(), 20u);
     for (std::size_t i = 0; i < slots; ++i) EXPECT_EQ(Slot(host, i) != nullptr, operations.count(i) == 1) << i;
   }
+}
+
+// The list says when each operation may be called; the host holds to it. An
+// operation newly marked [inside an undoable command] fails here until it is
+// given a call below and refuses that call outside a command.
+TEST(EntryTable, OperationsTheListKeepsInsideACommandAreRefusedOutsideOne) {
+  testing_support::ProjectBuilder b;
+  const fvhost::Guid group = b.Group("Pset_WallCommon");
+  const fvhost::Guid rating = b.Definition(group, "FireRating");
+  const fvhost::Guid wall = b.Element("Wall", {});
+  b.Set(wall, rating, "2HR");
+  HostWithAddOn h(b.Build());
+  const fvhost::Project before = h.project();
+  Corbane::Array<API_PropertyDefinition> definitions;
+  ASSERT_EQ(OP(h.host, GetPropertyDefinitions)(h.token, &group, &definitions), FvErr_NoError);
+  ElementPropertyRecord property;
+  ASSERT_EQ(OP(h.host, GetPropertyValue)(h.token, &wall, &rating, &property), FvErr_NoError);
+  const Corbane::UniString xml("<Configuration/>");
+  const std::map<std::string, std::function<HostError()>> calls = {
+      {"DeletePropertyGroup", [&] { return OP(h.host, DeletePropertyGroup)(h.token, &group); }},
+      {"ChangePropertyDefinition", [&] { return OP(h.host, ChangePropertyDefinition)(h.token, &definitions[0]); }},
+      {"SetProperty", [&] { return OP(h.host, SetProperty)(h.token, &wall, &property); }},
+      {"ImportClassifications", [&] { return OP(h.host, ImportClassifications)(h.token, &xml, 1, 0); }},
+      {"ImportProperties", [&] { return OP(h.host, ImportProperties)(h.token, &xml, 0); }},
+  };
+  std::set<std::string> marked;
+  for (const auto& operation : fvhost::internal::Operations()) {
+    if (operation.when != FvWhen_InCommand) continue;
+    marked.insert(operation.name);
+    const auto call = calls.find(operation.name);
+    ASSERT_NE(call, calls.end()) << operation.name << " has no call here";
+    EXPECT_EQ(call->second(), FvErr_NotInCommand) << operation.name;
+  }
+  EXPECT_EQ(marked.size(), calls.size());
+  EXPECT_TRUE(h.project() == before);
 }
 
 TEST(EntryTable, LeavesTheSlotsOfOperationsHeldBackEmpty) {
@@ -125,16 +163,17 @@ TEST(Menus, ItemTextsStopAtTheFirstMarkerAndTheDigitMarkerNamesTheIcon) {
 
 TEST(Menus, RegisteringNeedsAnAddOnWithAStringListAndHandlersNeedItsMenu) {
   HostWithAddOn h;
+  fvhost::internal::HostState& state = fvhost::internal::StateOf(h.host);
   EXPECT_EQ(OP(h.host, RegisterMenu)(32500, 0, 0, 0), FvErr_BadParameter);  // no add-on being called
-  h.host.currentAddOn = 0;
+  state.currentAddOn = 0;
   EXPECT_EQ(OP(h.host, RegisterMenu)(32500, 0, 0, 0), FvErr_BadParameter);  // it has no library file
-  h.host.currentAddOn = -1;
+  state.currentAddOn = -1;
   MenuHandlerProc handler = [](const API_MenuCallParams*) -> HostError { return 0; };
   EXPECT_EQ(OP(h.host, InstallMenuHandler)(h.token, 32500, handler), FvErr_BadParameter);
   fvhost::Menu menu;
   menu.addOn = 0;
   menu.resourceId = 32500;
-  h.host.mutableMenus().push_back(menu);
+  state.menus.push_back(menu);
   EXPECT_EQ(OP(h.host, InstallMenuHandler)(h.token, 32501, handler), FvErr_BadParameter);
   EXPECT_EQ(OP(h.host, InstallMenuHandler)(h.token, 32500, nullptr), FvErr_BadParameter);
   EXPECT_EQ(OP(h.host, InstallMenuHandler)(h.token, 32500, handler), FvErr_NoError);

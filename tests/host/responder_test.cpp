@@ -66,4 +66,13 @@ TEST(Responder, RecordsAlertsShowsThemAndPressesTheFirstButton) {
                           "kept.\",\"second\":\"\",\"buttons\":[\"OK\",\"\",\"\"]}"));
 }
 
+// A text holds what it holds, a zero character too: the transcript records
+// an alert's texts whole, as the project keeps its values whole.
+TEST(Responder, RecordsATextWithAZeroCharacterWhole) {
+  fvhost::Host host(Quiet());
+  const Corbane::UniString message("before\0after", 12, Corbane::CC_UTF8);
+  Pellarin::GetResponder()->ShowAlert(-1, "Title", message, "", "OK", "", "");
+  EXPECT_THAT(host_test::Events(host, "alert"), ElementsAre(testing::HasSubstr("\"message\":\"before\\u0000after\"")));
+}
+
 }  // namespace

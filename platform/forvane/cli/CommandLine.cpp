@@ -123,18 +123,13 @@ bool ReadRules(const RawRules& raw, Invocation& invocation, std::ostream& err) {
   return true;
 }
 
-}  // namespace
+// The dialog answers' options, whose order among themselves counts.
+struct AnswerOptions {
+  const CLI::Option* choose = nullptr;
+  const CLI::Option* cancel = nullptr;
+};
 
-std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-  Invocation invocation;
-  RawRules raw;
-  CLI::App app{"forvane: the host application. Opens a project, loads the add-ons and does what the options ask.",
-               "forvane"};
-  app.footer(
-      "Exit status: 0 when everything asked was done (whatever the add-ons reported); 1 when --save or --report "
-      "could not be written; 2 for bad usage, a project that does not load, a --run item that does not exist or "
-      "too few undo steps; 3 when an add-on does not load.\n"
-      "forvane diff BEFORE.json AFTER.json prints what changed between two projects.");
+AnswerOptions DeclareOptions(CLI::App& app, Invocation& invocation, RawRules& raw) {
   app.add_option("project", invocation.project, "the project file (JSON)")->required()->type_name("PROJECT.json");
   app.add_option("--host-version", invocation.hostVersion, "which host to be: 29 (default) or 27")
       ->check(CLI::IsMember({27, 29}))
@@ -169,6 +164,22 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   app.add_flag("--quiet", invocation.quiet, "print only what is asked for and what went wrong");
   app.add_flag("--interactive", invocation.interactive,
                "ask at the terminal: menus, dialogs, undo, redo, save (the default without --run on a terminal)");
+  return AnswerOptions{choose, cancel};
+}
+
+}  // namespace
+
+std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  Invocation invocation;
+  RawRules raw;
+  CLI::App app{"forvane: the host application. Opens a project, loads the add-ons and does what the options ask.",
+               "forvane"};
+  app.footer(
+      "Exit status: 0 when everything asked was done (whatever the add-ons reported); 1 when --save or --report "
+      "could not be written; 2 for bad usage, a project that does not load, a --run item that does not exist or "
+      "too few undo steps; 3 when an add-on does not load.\n"
+      "forvane diff BEFORE.json AFTER.json prints what changed between two projects.");
+  const AnswerOptions answers = DeclareOptions(app, invocation, raw);
 
   try {
     app.parse(argc, argv);
@@ -181,9 +192,9 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   // --choose and --cancel answer the dialogs in the order they were given.
   std::size_t nextChoice = 0;
   for (const CLI::Option* option : app.parse_order()) {
-    if (option == choose && nextChoice < raw.choose.size())
+    if (option == answers.choose && nextChoice < raw.choose.size())
       invocation.dialogAnswers.push_back(fvhost::DialogAnswer{false, raw.choose[nextChoice++]});
-    else if (option == cancel)
+    else if (option == answers.cancel)
       invocation.dialogAnswers.push_back(fvhost::DialogAnswer{true, {}});
   }
   return invocation;

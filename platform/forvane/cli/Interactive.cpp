@@ -31,9 +31,11 @@ std::string MenuItemLabel(const fvhost::Menu& menu, const fvhost::MenuItem& item
   return label;
 }
 
-class Session {
+// A person at the terminal working on one project: the add-ons' items by
+// number, the host's own commands by letter, until they quit.
+class InteractiveSession {
  public:
-  Session(fvhost::Host& host, std::string projectFile, Terminal& terminal)
+  InteractiveSession(fvhost::Host& host, std::string projectFile, Terminal& terminal)
       : host_(host), file_(std::move(projectFile)), saved_(host.project()), terminal_(terminal), out_(terminal.out()) {}
 
   int Run() {
@@ -137,11 +139,7 @@ class Session {
     for (std::size_t i = from; i < lines.size(); ++i) out_ << "  " << lines[i] << "\n";
   }
 
-  void ShowSessionReport() {
-    out_ << "Session Report:\n";
-    if (host_.ReportLines().empty()) out_ << "  (empty)\n";
-    for (const auto& line : host_.ReportLines()) out_ << "  " << line << "\n";
-  }
+  void ShowSessionReport() { PrintSessionReport(host_.ReportLines(), out_, "  "); }
 
   void UndoStep() {
     const auto names = host_.UndoStepNames();
@@ -238,7 +236,7 @@ bool DecideInteractive(Invocation& invocation, bool onTerminal, std::ostream& er
 int RunInteractive(fvhost::Host& host, const std::string& projectFile, std::istream& in, std::ostream& out) {
   Terminal terminal(in, out);
   AttachTerminalDialogs(host, terminal);
-  const int status = Session(host, projectFile, terminal).Run();
+  const int status = InteractiveSession(host, projectFile, terminal).Run();
   host.askFile = nullptr;
   host.showAlert = nullptr;
   return status;

@@ -72,19 +72,12 @@ bool AskForFile(Terminal& terminal, const std::string& title, const DialogFilter
   }
 }
 
-const char* AlertKindName(int kind) {
-  switch (kind) {
-    case -1: return "Error";
-    case -2: return "Warning";
-    case -3: return "Information";
-    default: return "Alert";
-  }
-}
-
 void HoldAlert(Terminal& terminal, bool hostShowedIt, int kind, const std::string& title, const std::string& message) {
   // Without the host's echo (--quiet) the box was not printed, and a person
   // would be asked to press Enter for nothing they could see.
-  if (!hostShowedIt) terminal.out() << AlertKindName(kind) << ": " << title << "\n" << message << "\n";
+  if (!hostShowedIt)
+    terminal.out() << Pellarin::AlertKindName(static_cast<Pellarin::Int16>(kind)) << ": " << title << "\n"
+                   << message << "\n";
   terminal.Ask("Press Enter to continue. ");
 }
 

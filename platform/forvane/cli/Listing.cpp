@@ -162,4 +162,10 @@ void ListMenus(const fvhost::Host& host, std::ostream& out) {
   }
 }
 
+void PrintSessionReport(const std::vector<std::string>& lines, std::ostream& out, const std::string& indent) {
+  out << "Session Report:\n";
+  if (lines.empty()) out << indent << "(empty)\n";
+  for (const auto& line : lines) out << indent << line << "\n";
+}
+
 }  // namespace fvcli

@@ -1,8 +1,10 @@
-// What --list and --list-menus print: the project, and the menus the add-ons registered.
+// What --list and --list-menus print: the project, and the menus the add-ons
+// registered; and the Session Report as a run ends or a person asks for it.
 #pragma once
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "ForvaneHost/Host.hpp"
 #include "ForvaneHost/Model.hpp"
@@ -26,5 +28,8 @@ std::string GroupName(const fvhost::Project& project, const fvhost::Guid& group)
 
 // Each menu title, then its items with their icon numbers.
 void ListMenus(const fvhost::Host& host, std::ostream& out);
+
+// "Session Report:", then each line (or "(empty)"), each after `indent`.
+void PrintSessionReport(const std::vector<std::string>& lines, std::ostream& out, const std::string& indent = "");
 
 }  // namespace fvcli

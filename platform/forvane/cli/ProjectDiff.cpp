@@ -11,6 +11,7 @@
 
 #include "CommandLine.hpp"
 #include "ForvaneHost/DisplayText.hpp"
+#include "ForvaneHost/Fault.hpp"
 #include "ForvaneHost/ProjectFile.hpp"
 #include "Listing.hpp"
 
@@ -21,6 +22,7 @@ using fvhost::Definition;
 using fvhost::Element;
 using fvhost::Project;
 using fvhost::PropertyValue;
+using fvhost::Quoted;
 
 struct GuidLess {
   bool operator()(const fvhost::Guid& a, const fvhost::Guid& b) const { return std::memcmp(a.bytes, b.bytes, 16) < 0; }
@@ -99,8 +101,6 @@ class ProjectIndex {
   std::map<std::string, Names> groups_;
   std::map<std::pair<std::string, std::string>, std::map<std::string, Held>> values_;
 };
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 std::string Joined(const std::vector<std::string>& texts, const char* separator) {
   std::string joined;

@@ -29,17 +29,6 @@ std::vector<std::string> LibraryFiles(const std::string& folder) {
   return files;
 }
 
-bool HasMenuItem(const fvhost::Host& host, const std::string& menuSlashItem) {
-  for (const auto& menu : host.menus()) {
-    const std::string prefix = menu.title + "/";
-    if (menu.handler == nullptr || menuSlashItem.compare(0, prefix.size(), prefix) != 0) continue;
-    const std::string item = menuSlashItem.substr(prefix.size());
-    if (std::any_of(menu.items.begin(), menu.items.end(), [&](const fvhost::MenuItem& i) { return i.text == item; }))
-      return true;
-  }
-  return false;
-}
-
 // Loads what was named, or else the install's folder, where an add-on of
 // another host version is expected (both builds are installed side by side)
 // and passed over.
@@ -49,10 +38,10 @@ bool LoadAddOns(fvhost::Host& host, const Invocation& invocation, const std::str
     const fvhost::LoadResult result = host.LoadAddOn(file);
     if (result.failure == fvhost::LoadFailure::None) continue;
     if (!named && result.failure == fvhost::LoadFailure::VersionMismatch) {
-      if (!invocation.quiet) err << "forvane: note: passed over " << result.message << "\n";
+      if (!invocation.quiet) err << "forvane: note: passed over " << result.fault.Text() << "\n";
       continue;
     }
-    err << "forvane: " << result.message << "\n";
+    err << "forvane: " << result.fault.Text() << "\n";
     return false;
   }
   return true;
@@ -88,17 +77,11 @@ bool WriteReportFile(const std::vector<std::string>& lines, const std::string& p
   return !file.fail();
 }
 
-void PrintSessionReport(const std::vector<std::string>& lines, std::ostream& out) {
-  out << "Session Report:\n";
-  if (lines.empty()) out << "(empty)\n";
-  for (const auto& line : lines) out << line << "\n";
-}
-
 // The part of a run between loading the add-ons and unloading them.
 int Work(fvhost::Host& host, const Invocation& invocation, std::ostream& out, std::ostream& err) {
   if (invocation.listMenus) ListMenus(host, out);
   for (const auto& run : invocation.runs) {
-    if (!HasMenuItem(host, run)) {
+    if (!host.HasMenuItem(run)) {
       err << "forvane: --run \"" << run << "\": no add-on has registered that menu item\n";
       return ExitBadUsage;
     }

@@ -17,4 +17,13 @@ Int16 PellarinAlert(Int16 kind, const UniString& title, const UniString& message
   }
 }
 
+const char* AlertKindName(Int16 kind) noexcept {
+  switch (kind) {
+    case -1: return "Error";
+    case -2: return "Warning";
+    case -3: return "Information";
+    default: return "Alert";
+  }
+}
+
 }  // namespace Pellarin

@@ -2,7 +2,11 @@
 // variants are made by compile definitions:
 //   TEST_ADDON_HOST_VERSION  the host version it is built for (default 29); built
 //                            for 27 it leaves its resource module for the host to close
+//   TEST_ADDON_LEAVES_TABLE_UNZEROED  GetExportedFuncAddrs fills its fields only, leaving the rest as it was
+//   TEST_ADDON_LACKS_ENTRY   its exported entry table has no ReleaseAddOn
+//   TEST_ADDON_REFUSES_TABLE SetImportedFuncAddrs answers 1
 //   TEST_ADDON_DECLINES      DescribeAddOn answers kind 0
+//   TEST_ADDON_REGISTER_FAILS  RegisterAddOn answers an error after its menu is registered
 //   TEST_ADDON_START_FAILS   StartAddOn answers an error after its menu handler is installed
 //
 // Its menu "Test Menu" has "Say Hello" (runs one undoable command that
@@ -24,6 +28,11 @@
 namespace {
 
 constexpr std::uint32_t kHostVersion = TEST_ADDON_HOST_VERSION;
+#ifdef TEST_ADDON_LACKS_ENTRY
+constexpr bool kLacksEntry = true;
+#else
+constexpr bool kLacksEntry = false;
+#endif
 constexpr std::int16_t kNamesList = 32000;
 constexpr std::int16_t kMenuList = 32600;
 
@@ -62,7 +71,7 @@ HostError DeleteScratchGroup(void*) {
   auto deleteGroup = Operation<FvProc_DeletePropertyGroup>(FvSlot_DeletePropertyGroup);
   if (getGroups == nullptr || deleteGroup == nullptr) return FvErr_MissingOperation;
   Corbane::Array<API_PropertyGroup> groups;
-  if (const HostError error = getGroups(token, &groups); error != 0) return error;
+  if (const HostError error = getGroups(token, &groups); error != FvErr_NoError) return error;
   for (const API_PropertyGroup& group : groups) {
     if (group.name == Corbane::UniString("Scratch")) return deleteGroup(token, &group.guid);
   }
@@ -120,7 +129,13 @@ std::int32_t DescribeAddOn(API_AddOnEnvironment* environment) {
 HostError RegisterAddOn(std::intptr_t) {
   if (!ready) return FvErr_General;
   auto registerMenu = Operation<FvProc_RegisterMenu>(FvSlot_RegisterMenu);
-  return registerMenu != nullptr ? registerMenu(kMenuList, 0, 0, 0) : FvErr_MissingOperation;
+  const HostError registered = registerMenu != nullptr ? registerMenu(kMenuList, 0, 0, 0) : FvErr_MissingOperation;
+#ifdef TEST_ADDON_REGISTER_FAILS
+  // Fails after its menu is in place: the host must take the menu back.
+  return registered == FvErr_NoError ? FvErr_General : registered;
+#else
+  return registered;
+#endif
 }
 
 HostError StartAddOn(API_Token connection) {
@@ -131,7 +146,7 @@ HostError StartAddOn(API_Token connection) {
   const HostError installed = install != nullptr ? install(token, kMenuList, &HandleMenuCommand) : FvErr_MissingOperation;
 #ifdef TEST_ADDON_START_FAILS
   // Fails after its handler is in place: the host must take the menu back.
-  return installed == 0 ? FvErr_General : installed;
+  return installed == FvErr_NoError ? FvErr_General : installed;
 #else
   return installed;
 #endif
@@ -147,17 +162,25 @@ HostError ReleaseAddOn() {
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) void GetExportedFuncAddrs(ExportedEntryTable* table) {
+#ifndef TEST_ADDON_LEAVES_TABLE_UNZEROED
   std::memset(table, 0, sizeof *table);
+#endif
   table->versionWord = FvVersionWord(kHostVersion);
   table->describeAddOn = &DescribeAddOn;
   table->registerAddOn = &RegisterAddOn;
   table->startAddOn = &StartAddOn;
-  table->releaseAddOn = &ReleaseAddOn;
+  // An add-on that lacks an entry leaves its field as the zeroing left it.
+  table->releaseAddOn = kLacksEntry ? nullptr : &ReleaseAddOn;
   table->hostVersionNumber = kHostVersion * 1000u;
 }
 
 extern "C" __attribute__((visibility("default"))) std::int32_t SetImportedFuncAddrs(const void* hostEntryTable) {
+#ifdef TEST_ADDON_REFUSES_TABLE
+  (void)hostEntryTable;
+  return 1;
+#else
   std::memcpy(hostTable, hostEntryTable, sizeof hostTable);
   ready = true;
   return 0;
+#endif
 }

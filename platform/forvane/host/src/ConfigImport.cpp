@@ -21,8 +21,6 @@ namespace {
 using config::AtLine;
 namespace words = projectwords;
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 // ---- Classifications ----------------------------------------------------
 
 ClassificationItem* FindItem(std::vector<ClassificationItem>& items, const std::string& id) {
@@ -52,28 +50,28 @@ class ItemIdCheck {
     }
   }
 
-  bool Check(const config::System& system, std::string& message) {
+  bool Check(const config::System& system, Fault& fault) {
     for (const auto& item : system.items)
-      if (!CheckItem(system, item, message)) return false;
+      if (!CheckItem(system, item, fault)) return false;
     return true;
   }
 
  private:
-  bool CheckItem(const config::System& system, const config::Item& item, std::string& message) {
+  bool CheckItem(const config::System& system, const config::Item& item, Fault& fault) {
     const auto [seen, added] = lines_.emplace(item.id, item.line);
     if (!added) {
-      message = AtLine(item.line, "duplicate classification item " + Quoted(item.id) + " (first at line " +
+      fault = AtLine(item.line, "duplicate classification item " + Quoted(item.id) + " (first at line " +
                                       std::to_string(seen->second) + ")");
       return false;
     }
     const auto owner = ownerOf_.find(item.id);
     if (owner != ownerOf_.end() && owner->second != system.name) {
-      message = AtLine(item.line, "classification item " + Quoted(item.id) +
+      fault = AtLine(item.line, "classification item " + Quoted(item.id) +
                                       " already belongs to the classification system " + Quoted(owner->second));
       return false;
     }
     for (const auto& child : item.children)
-      if (!CheckItem(system, child, message)) return false;
+      if (!CheckItem(system, child, fault)) return false;
     return true;
   }
 
@@ -81,17 +79,17 @@ class ItemIdCheck {
   std::map<std::string, long> lines_;
 };
 
-HostError CheckClassifications(const config::Document& doc, const Project& project, std::string& message) {
+HostError CheckClassifications(const config::Document& doc, const Project& project, Fault& fault) {
   std::map<std::string, long> systemLines;
   ItemIdCheck items(project);
   for (const auto& system : doc.systems) {
     const auto [seen, added] = systemLines.emplace(system.name, system.line);
     if (!added) {
-      message = AtLine(system.line, "duplicate classification system " + Quoted(system.name) + " (first at line " +
+      fault = AtLine(system.line, "duplicate classification system " + Quoted(system.name) + " (first at line " +
                                         std::to_string(seen->second) + ")");
       return FvErr_NotOnSchema;
     }
-    if (!items.Check(system, message)) return FvErr_NotOnSchema;
+    if (!items.Check(system, fault)) return FvErr_NotOnSchema;
   }
   return FvErr_NoError;
 }
@@ -218,22 +216,22 @@ class PropertyPlanner {
     for (const auto& system : project.classificationSystems) CollectItemIds(system.items, itemIds_);
   }
 
-  HostError Plan(const config::Document& doc, std::vector<PlannedGroup>& out, std::string& message) {
+  HostError Plan(const config::Document& doc, std::vector<PlannedGroup>& out, Fault& fault) {
     std::map<std::string, long> groupLines;
     for (const auto& group : doc.groups) {
       const auto [seen, added] = groupLines.emplace(group.name, group.line);
       if (!added)
-        return Fail(message, group.line, "duplicate property group " + Quoted(group.name) + " (first at line " +
+        return Fail(fault, group.line, "duplicate property group " + Quoted(group.name) + " (first at line " +
                                              std::to_string(seen->second) + ")");
       PlannedGroup planned{&group, {}};
       std::map<std::string, long> definitionLines;
       for (const auto& d : group.definitions) {
         const auto [earlier, fresh] = definitionLines.emplace(d.name, d.line);
         if (!fresh)
-          return Fail(message, d.line, "duplicate property definition " + Quoted(d.name) + " in group " +
+          return Fail(fault, d.line, "duplicate property definition " + Quoted(d.name) + " in group " +
                                            Quoted(group.name) + " (first at line " + std::to_string(earlier->second) + ")");
         PlannedDefinition definition;
-        if (const HostError e = PlanDefinition(group, d, definition, message)) return e;
+        if (const HostError e = PlanDefinition(group, d, definition, fault); e != FvErr_NoError) return e;
         planned.definitions.push_back(std::move(definition));
       }
       out.push_back(std::move(planned));
@@ -242,45 +240,45 @@ class PropertyPlanner {
   }
 
  private:
-  static HostError Fail(std::string& message, long line, const std::string& what) {
-    message = AtLine(line, what);
+  static HostError Fail(Fault& fault, long line, const std::string& what) {
+    fault = AtLine(line, what);
     return FvErr_NotOnSchema;
   }
 
   HostError PlanDefinition(const config::Group& group, const config::Definition& d, PlannedDefinition& out,
-                           std::string& message) const {
+                           Fault& fault) const {
     out.source = &d;
     const std::string where = Quoted(group.name + "/" + d.name);
     const bool choice = words::IsChoice(d.collectionType);
     if (choice && d.options.empty())
-      return Fail(message, d.line, where + " chooses from its options but has no Option");
+      return Fail(fault, d.line, where + " chooses from its options but has no Option");
     if (!choice && !d.options.empty())
-      return Fail(message, d.options.front().line,
+      return Fail(fault, d.options.front().line,
                   where + " has options, but only a ...FromCollection definition chooses from options");
     std::set<DisplayKey> seen;
     for (const auto& option : d.options) {
       Value display;
       if (!ReadValueText(option.text, d.valueType, display))
-        return Fail(message, option.line, "the option " + Quoted(option.text) + " of " + where + " is not " +
+        return Fail(fault, option.line, "the option " + Quoted(option.text) + " of " + where + " is not " +
                                               TypeWord(d.valueType));
       if (!seen.insert(KeyOfDisplay(display)).second)
-        return Fail(message, option.line, "duplicate option " + Quoted(option.text) + " in " + where);
+        return Fail(fault, option.line, "duplicate option " + Quoted(option.text) + " in " + where);
       out.options.push_back(display);
     }
     if (d.hasDefault) {
       const auto& text = d.defaultValue;
       if (!ReadValueText(text.text, d.valueType, out.defaultValue))
-        return Fail(message, text.line, "the default value " + Quoted(text.text) + " of " + where + " is not " +
+        return Fail(fault, text.line, "the default value " + Quoted(text.text) + " of " + where + " is not " +
                                             TypeWord(d.valueType));
       bool isOption = false;
       for (const Value& option : out.options) isOption = isOption || option == out.defaultValue;
       if (choice && !isOption)
-        return Fail(message, text.line, "the default value " + Quoted(text.text) + " of " + where + " is not one of its options");
+        return Fail(fault, text.line, "the default value " + Quoted(text.text) + " of " + where + " is not one of its options");
       out.hasDefault = true;
     }
     for (const auto& item : d.availableFor)
       if (!itemIds_.count(item.text))
-        return Fail(message, item.line, "AvailableFor names " + Quoted(item.text) + ", which is no classification item of the project");
+        return Fail(fault, item.line, "AvailableFor names " + Quoted(item.text) + ", which is no classification item of the project");
     return FvErr_NoError;
   }
 
@@ -454,50 +452,57 @@ class DefinitionPlacer {
   std::vector<std::string> addedOrder_;
 };
 
-template <typename Work>
-HostError Guarded(std::string& message, Work&& work) {
-  try {
-    return work();
-  } catch (const std::bad_alloc&) {
-    message = "not enough memory to import the configuration";
-  } catch (const std::exception& e) {
-    message = std::string("the configuration cannot be imported: ") + e.what();
+HostError MergeClassifications(Project& project, std::string_view xml, Fault& fault) {
+  config::Document doc;
+  if (const HostError e = config::ReadDocument(xml, doc, fault); e != FvErr_NoError) return e;
+  if (const HostError e = CheckClassifications(doc, project, fault); e != FvErr_NoError) return e;
+  auto systems = project.classificationSystems;
+  for (const auto& system : doc.systems) MergeSystem(systems, system);
+  project.classificationSystems = std::move(systems);
+  return FvErr_NoError;
+}
+
+HostError PutProperties(Project& project, std::string_view xml, Fault& fault) {
+  config::Document doc;
+  if (const HostError e = config::ReadDocument(xml, doc, fault); e != FvErr_NoError) return e;
+  std::vector<PlannedGroup> plan;
+  if (const HostError e = PropertyPlanner(project).Plan(doc, plan, fault); e != FvErr_NoError) return e;
+  Project result = project;
+  DefinitionPlacer placer(result);
+  for (const auto& group : plan) {
+    const Guid guid = GroupFor(result, *group.source);
+    for (const auto& definition : group.definitions) placer.Put(guid, definition);
   }
-  return FvErr_General;
+  placer.Finish();
+  project = std::move(result);
+  return FvErr_NoError;
+}
+
+// Runs one importer; nothing thrown inside it gets out: it fails the import
+// with General. `message` is the fault's text, empty on success.
+HostError RunImporter(HostError (*importer)(Project&, std::string_view, Fault&), Project& project,
+                      std::string_view xml, std::string& message) {
+  Fault fault;
+  HostError result = FvErr_General;
+  try {
+    result = importer(project, xml, fault);
+  } catch (const std::bad_alloc&) {
+    fault = Fault{"not enough memory to import the configuration", {}};
+  } catch (const std::exception& e) {
+    fault = Fault{std::string("the configuration cannot be imported: ") + e.what(), {}};
+  }
+  message = result == FvErr_NoError ? std::string() : fault.Text();
+  return result;
 }
 
 }  // namespace
 
 HostError ImportClassificationsXml(Project& project, std::string_view xml, std::string& message) {
-  return Guarded(message, [&]() -> HostError {
-    config::Document doc;
-    if (const HostError e = config::ReadDocument(xml, doc, message)) return e;
-    if (const HostError e = CheckClassifications(doc, project, message)) return e;
-    auto systems = project.classificationSystems;
-    for (const auto& system : doc.systems) MergeSystem(systems, system);
-    project.classificationSystems = std::move(systems);
-    message.clear();
-    return FvErr_NoError;
-  });
+  return RunImporter(&MergeClassifications, project, xml, message);
 }
 
 HostError ImportPropertiesXml(Project& project, std::string_view xml, std::string& message) {
-  return Guarded(message, [&]() -> HostError {
-    config::Document doc;
-    if (const HostError e = config::ReadDocument(xml, doc, message)) return e;
-    std::vector<PlannedGroup> plan;
-    if (const HostError e = PropertyPlanner(project).Plan(doc, plan, message)) return e;
-    Project result = project;
-    DefinitionPlacer placer(result);
-    for (const auto& group : plan) {
-      const Guid guid = GroupFor(result, *group.source);
-      for (const auto& definition : group.definitions) placer.Put(guid, definition);
-    }
-    placer.Finish();
-    project = std::move(result);
-    message.clear();
-    return FvErr_NoError;
-  });
+  return RunImporter(&PutProperties, project, xml, message);
 }
 
 const std::string& ConfigurationSchema() { return EmbeddedSchemaText(); }

@@ -126,23 +126,23 @@ bool IsBlank(std::string_view text) {
   return true;
 }
 
-HostError Parse(std::string_view xml, DocPtr& out, std::string& message) {
+HostError Parse(std::string_view xml, DocPtr& out, Fault& fault) {
   // The host's own bound, not the XML library's: its lookup limits differ from
   // one release to the next, and a user is owed one documented size.
   if (xml.size() > FvMaxConfigurationBytes) {
-    message = AtLine(1, "the configuration is larger than 64 MiB (" + std::to_string(xml.size()) +
+    fault = AtLine(1, "the configuration is larger than 64 MiB (" + std::to_string(xml.size()) +
                             " bytes; the host imports at most " + std::to_string(FvMaxConfigurationBytes) + ")");
     return FvErr_BadXml;
   }
   if (IsBlank(xml)) {
-    message = AtLine(1, "the configuration is empty (expected an XML document)");
+    fault = AtLine(1, "the configuration is empty (expected an XML document)");
     return FvErr_BadXml;
   }
   FirstError error;
   LibxmlGuard guard(error);
   std::unique_ptr<xmlParserCtxt, ParserFree> parser(xmlCreateMemoryParserCtxt(xml.data(), static_cast<int>(xml.size())));
   if (!parser) {
-    message = AtLine(1, "the configuration cannot be read");
+    fault = AtLine(1, "the configuration cannot be read");
     return FvErr_BadXml;
   }
   // No XML_PARSE_NOENT and no XML_PARSE_DTDLOAD: entities are never
@@ -161,16 +161,16 @@ HostError Parse(std::string_view xml, DocPtr& out, std::string& message) {
   DocPtr doc(parser->myDoc);
   parser->myDoc = nullptr;
   if (state.doctypeLine > 0 || (doc && (doc->intSubset || doc->extSubset))) {
-    message = AtLine(state.doctypeLine > 0 ? state.doctypeLine : 1,
+    fault = AtLine(state.doctypeLine > 0 ? state.doctypeLine : 1,
                      "a DOCTYPE is not allowed in a configuration (DTDs and entities are refused)");
     return FvErr_NotOnSchema;
   }
   if (state.tooDeepLine > 0) {
-    message = AtLine(state.tooDeepLine, "elements nested more than " + std::to_string(maxElementDepth) + " deep");
+    fault = AtLine(state.tooDeepLine, "elements nested more than " + std::to_string(maxElementDepth) + " deep");
     return FvErr_BadXml;
   }
   if (!parser->wellFormed || !doc) {
-    message = AtLine(error.any ? error.line : 1, error.any ? error.text : "the configuration is not well-formed XML");
+    fault = AtLine(error.any ? error.line : 1, error.any ? error.text : "the configuration is not well-formed XML");
     return FvErr_BadXml;
   }
   out = std::move(doc);
@@ -203,25 +203,25 @@ xmlSchemaPtr Schema(std::string& why) {
   return compiled.get();
 }
 
-HostError Validate(xmlDoc* doc, std::string& message) {
+HostError Validate(xmlDoc* doc, Fault& fault) {
   std::string why;
   xmlSchemaPtr schema = Schema(why);
   if (!schema) {
-    message = why;
+    fault = Fault{why, {}};
     return FvErr_General;
   }
   FirstError error;
   LibxmlGuard guard(error);
   xmlSchemaValidCtxtPtr validator = xmlSchemaNewValidCtxt(schema);
   if (!validator) {
-    message = "the configuration cannot be checked (out of memory)";
+    fault = Fault{"the configuration cannot be checked (out of memory)", {}};
     return FvErr_General;
   }
   xmlSchemaSetValidStructuredErrors(validator, KeepFirstError, &error);
   const int result = xmlSchemaValidateDoc(validator, doc);
   xmlSchemaFreeValidCtxt(validator);
   if (result == 0) return FvErr_NoError;
-  message = AtLine(error.any ? error.line : 1, error.any ? error.text : "the configuration does not follow the schema");
+  fault = AtLine(error.any ? error.line : 1, error.any ? error.text : "the configuration does not follow the schema");
   return FvErr_NotOnSchema;
 }
 
@@ -340,12 +340,12 @@ Document ReadTree(const xmlDoc* doc) {
 
 }  // namespace
 
-std::string AtLine(long line, const std::string& what) { return "line " + std::to_string(line) + ": " + what; }
+Fault AtLine(long line, std::string what) { return Fault{std::move(what), Place{{}, line, 0}}; }
 
-HostError ReadDocument(std::string_view xml, Document& out, std::string& message) {
+HostError ReadDocument(std::string_view xml, Document& out, Fault& fault) {
   DocPtr doc;
-  if (const HostError e = Parse(xml, doc, message)) return e;
-  if (const HostError e = Validate(doc.get(), message)) return e;
+  if (const HostError e = Parse(xml, doc, fault); e != FvErr_NoError) return e;
+  if (const HostError e = Validate(doc.get(), fault); e != FvErr_NoError) return e;
   out = ReadTree(doc.get());
   return FvErr_NoError;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Forvane/Errors.hpp"
+#include "ForvaneHost/Fault.hpp"
 
 namespace fvhost::config {
 
@@ -63,10 +64,10 @@ struct Document {
 // Parses and checks `xml` against the schema. A document with a DOCTYPE is
 // refused before its declarations are read, and nothing is ever loaded from
 // outside the text. On failure: FvErr_BadXml (malformed or empty) or
-// FvErr_NotOnSchema, and `message` says what and where ("line 12: ...").
-HostError ReadDocument(std::string_view xml, Document& out, std::string& message);
+// FvErr_NotOnSchema, and `fault` says what and where (its line).
+HostError ReadDocument(std::string_view xml, Document& out, Fault& fault);
 
-// "line 12: what".
-std::string AtLine(long line, const std::string& what);
+// A fault of the document at its line.
+Fault AtLine(long line, std::string what);
 
 }  // namespace fvhost::config

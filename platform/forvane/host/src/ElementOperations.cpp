@@ -78,7 +78,7 @@ HostError StoreValue(Project& project, std::size_t elementIndex, const Definitio
     return FvErr_NoError;
   }
   PropertyValue value = StoredForm(definition, convert::FromApi(property.value));
-  if (HostError unfit = checks::ValueFits(definition, value)) return unfit;
+  if (HostError unfit = checks::ValueFits(definition, value); unfit != FvErr_NoError) return unfit;
   Element& element = project.MutableElement(elementIndex);
   for (auto& v : element.values)
     if (v.definition == definition.guid) {
@@ -93,15 +93,15 @@ HostError StoreValue(Project& project, std::size_t elementIndex, const Definitio
 
 HostError GetElemList(API_Token token, const API_ElemType* type, Corbane::Array<API_Guid>* elements,
                       std::int32_t filterFlags, const API_Guid* renovationFilter) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
-  return Guarded(*host, "GetElemList", {}, token, [&]() -> HostError {
+  return ThroughGate<FvSlot_GetElemList>(*host, {}, token, [&]() -> HostError {
     if (elements == nullptr) return FvErr_BadParameter;
     // This host has no type variations, element filters or renovation statuses.
     if ((type != nullptr && type->variationID != 0) || filterFlags != 0 ||
         (renovationFilter != nullptr && !renovationFilter->IsNull()))
       return FvErr_BadParameter;
-    const Project& project = host->project();
+    const Project& project = host->project;
     const API_ElemType wanted = type != nullptr ? *type : API_ElemType{};
     if (!wanted.classificationID.IsNull() && lookup::ItemByGuid(project, wanted.classificationID) == nullptr)
       return FvErr_BadId;
@@ -117,14 +117,15 @@ HostError GetElemList(API_Token token, const API_ElemType* type, Corbane::Array<
 }
 
 HostError GetElementHeader(API_Token token, API_ElementHeader* header, std::uint64_t mask) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
   std::vector<std::string> subjects{GuidSubject(header ? &header->guid : nullptr)};
-  return Guarded(*host, "GetElementHeader", subjects, token, [&]() -> HostError {
+  return ThroughGate<FvSlot_GetElementHeader>(*host, subjects, token, [&]() -> HostError {
     if (mask != 0) return FvErr_BadParameter;  // only the whole header (mask 0) is offered
-    const Project& project = host->project();
+    const Project& project = host->project;
     std::size_t index = 0;
-    if (HostError missing = FindElement(project, header ? &header->guid : nullptr, index)) return missing;
+    if (HostError missing = FindElement(project, header ? &header->guid : nullptr, index); missing != FvErr_NoError)
+      return missing;
     const Element& element = *project.elements[index];
     header->type = API_ElemType{};
     header->type.typeID = convert::ElementTypeId(element.type);
@@ -140,14 +141,14 @@ HostError GetElementHeader(API_Token token, API_ElementHeader* header, std::uint
 
 HostError GetElementPropertyDefinitions(API_Token token, const API_Guid* elementGuid, std::int32_t filter,
                                         Corbane::Array<API_PropertyDefinition>* definitions) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
   std::vector<std::string> subjects{GuidSubject(elementGuid)};
-  return Guarded(*host, "GetElementPropertyDefinitions", subjects, token, [&]() -> HostError {
+  return ThroughGate<FvSlot_GetElementPropertyDefinitions>(*host, subjects, token, [&]() -> HostError {
     if (filter != 0) return FvErr_BadParameter;  // only every available definition (filter 0) is offered
-    const Project& project = host->project();
+    const Project& project = host->project;
     std::size_t index = 0;
-    if (HostError missing = FindElement(project, elementGuid, index)) return missing;
+    if (HostError missing = FindElement(project, elementGuid, index); missing != FvErr_NoError) return missing;
     if (definitions == nullptr) return FvErr_BadParameter;
     Availability availability(project, *project.elements[index]);
     definitions->Clear();
@@ -159,14 +160,15 @@ HostError GetElementPropertyDefinitions(API_Token token, const API_Guid* element
 
 HostError GetPropertyValue(API_Token token, const API_Guid* elementGuid, const API_Guid* definitionGuid,
                            ElementPropertyRecord* property) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
-  std::vector<std::string> subjects{GuidSubject(elementGuid), DefinitionSubject(host->project(), definitionGuid)};
-  return Guarded(*host, "GetPropertyValue", subjects, token, [&]() -> HostError {
-    const Project& project = host->project();
+  std::vector<std::string> subjects{GuidSubject(elementGuid), DefinitionSubject(host->project, definitionGuid)};
+  return ThroughGate<FvSlot_GetPropertyValue>(*host, subjects, token, [&]() -> HostError {
+    const Project& project = host->project;
     std::size_t elementIndex = 0, definitionIndex = 0;
-    if (HostError missing = FindElement(project, elementGuid, elementIndex)) return missing;
-    if (HostError missing = FindDefinition(project, definitionGuid, definitionIndex)) return missing;
+    if (HostError missing = FindElement(project, elementGuid, elementIndex); missing != FvErr_NoError) return missing;
+    if (HostError missing = FindDefinition(project, definitionGuid, definitionIndex); missing != FvErr_NoError)
+      return missing;
     if (property == nullptr) return FvErr_BadParameter;
     const Element& element = *project.elements[elementIndex];
     const Definition& definition = project.definitions[definitionIndex];
@@ -181,30 +183,31 @@ HostError GetPropertyValue(API_Token token, const API_Guid* elementGuid, const A
 }
 
 HostError GetPropertyValueString(API_Token token, const ElementPropertyRecord* property, Corbane::UniString* text) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
   std::vector<std::string> subjects{property ? convert::ToUtf8(property->definition.name) : std::string()};
-  return Guarded(*host, "GetPropertyValueString", subjects, token, [&]() -> HostError {
+  return ThroughGate<FvSlot_GetPropertyValueString>(*host, subjects, token, [&]() -> HostError {
     if (property == nullptr || text == nullptr) return FvErr_BadParameter;
     Definition definition = DisplayDefinition(property->definition);
     PropertyValue value = convert::FromApi(property->value);
-    if (HostError unfit = checks::ValueFits(definition, value)) return unfit;
+    if (HostError unfit = checks::ValueFits(definition, value); unfit != FvErr_NoError) return unfit;
     *text = convert::ToUni(ValueDisplayText(definition, value));
     return FvErr_NoError;
   });
 }
 
 HostError SetProperty(API_Token token, const API_Guid* elementGuid, const ElementPropertyRecord* property) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
   std::vector<std::string> subjects{GuidSubject(elementGuid),
-                                    DefinitionSubject(host->project(), property ? &property->definition.guid : nullptr)};
-  return Guarded(*host, "SetProperty", subjects, token, [&]() -> HostError {
-    if (HostError outside = RequireCommand(*host)) return outside;
-    Project& project = host->project();
+                                    DefinitionSubject(host->project, property ? &property->definition.guid : nullptr)};
+  return ThroughGate<FvSlot_SetProperty>(*host, subjects, token, [&]() -> HostError {
+    if (HostError outside = RequireCommand<FvSlot_SetProperty>(*host); outside != FvErr_NoError) return outside;
+    Project& project = host->project;
     std::size_t elementIndex = 0, definitionIndex = 0;
-    if (HostError missing = FindElement(project, elementGuid, elementIndex)) return missing;
-    if (HostError missing = FindDefinition(project, property ? &property->definition.guid : nullptr, definitionIndex))
+    if (HostError missing = FindElement(project, elementGuid, elementIndex); missing != FvErr_NoError) return missing;
+    const API_Guid* definitionGuid = property ? &property->definition.guid : nullptr;
+    if (HostError missing = FindDefinition(project, definitionGuid, definitionIndex); missing != FvErr_NoError)
       return missing;
     const Definition& definition = project.definitions[definitionIndex];
     if (!Availability(project, *project.elements[elementIndex]).Allows(definition)) return FvErr_NotAvailable;

@@ -1,4 +1,6 @@
-// What the parts of the host library share among themselves (not for add-ons).
+// Helpers the parts of the host library share among themselves (not for its
+// users): tokens, the table of operations, menu texts, the responder and the
+// transcript's JSON. The host's state is in HostState.hpp.
 #pragma once
 
 #include <string>
@@ -16,6 +18,7 @@ API_Token NewConnectionToken();
 struct OperationEntry {
   const char* name;
   std::uint16_t slot;
+  FvWhen when;
   const void* function;
 };
 const std::vector<OperationEntry>& Operations();
@@ -28,6 +31,9 @@ MenuItem ParseMenuItemText(const std::string& text, std::int32_t index);
 // The host's Pellarin responder and debug sink, installed for the life of a Host.
 void InstallDialogResponder(Host& host);
 void RemoveDialogResponder(Host& host);
+
+// JSON text of a string, quotes included (for transcript events).
+std::string JsonQuote(const std::string& text);
 
 // One JSON member list, for building transcript events: {"event":"x", ...}.
 class JsonObject {

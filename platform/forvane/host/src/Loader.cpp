@@ -18,10 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "Convert.hpp"
 #include "Corbane/Memory.hpp"
 #include "Forvane/EntryTable.hpp"
 #include "ForvaneHost/Host.hpp"
 #include "HostInternal.hpp"
+#include "HostState.hpp"
 #include "Vexmire/Vexmire.hpp"
 
 namespace fvhost {
@@ -30,7 +32,7 @@ namespace {
 // Makes an add-on the memory owner and the current add-on for one call into it.
 class AddOnCallScope {
  public:
-  AddOnCallScope(Host& host, int addOn, Corbane::OwnerId owner)
+  AddOnCallScope(internal::HostState& host, int addOn, Corbane::OwnerId owner)
       : host_(host), previousAddOn_(host.currentAddOn), owner_(owner) {
     host_.currentAddOn = addOn;
   }
@@ -39,7 +41,7 @@ class AddOnCallScope {
   AddOnCallScope& operator=(const AddOnCallScope&) = delete;
 
  private:
-  Host& host_;
+  internal::HostState& host_;
   int previousAddOn_;
   Corbane::OwnerScope owner_;
 };
@@ -121,8 +123,6 @@ void CloseLeftoverModules(const std::vector<std::int32_t>& handles) {
   for (std::int32_t handle : handles) ResModuleClosed(handle);
 }
 
-std::string Utf8(const Corbane::UniString& text) { return std::string(text.ToCStr().Get()); }
-
 std::string ErrorText(HostError error) {
   const char* name = ErrorName(error);
   const std::string number = Hex(static_cast<std::uint32_t>(error));
@@ -133,7 +133,7 @@ std::string ErrorText(HostError error) {
 // refusal; Refuse() takes back whatever the earlier steps left.
 class AddOnLoader {
  public:
-  AddOnLoader(Host& host, std::string file) : host_(host), file_(std::move(file)) {}
+  AddOnLoader(internal::HostState& host, std::string file) : host_(host), file_(std::move(file)) {}
 
   LoadResult Run() {
     if (const std::string why = WhyNoFile(file_); !why.empty()) return Refuse(LoadFailure::FileMissing, why);
@@ -147,7 +147,7 @@ class AddOnLoader {
   }
 
  private:
-  AddOn& addOn() { return host_.mutableAddOns()[static_cast<std::size_t>(index_)]; }
+  AddOn& addOn() { return host_.addOns[static_cast<std::size_t>(index_)]; }
   AddOnCallScope CallScope() { return AddOnCallScope(host_, index_, addOn().owner); }
 
   // The add-on is on the host's list from the start: the operations it calls
@@ -156,8 +156,8 @@ class AddOnLoader {
     AddOn record;
     record.file = file_;
     record.owner = Corbane::RegisterOwner(OwnerNameFor(file_).c_str());
-    host_.mutableAddOns().push_back(std::move(record));
-    index_ = static_cast<int>(host_.addOns().size()) - 1;
+    host_.addOns.push_back(std::move(record));
+    index_ = static_cast<int>(host_.addOns.size()) - 1;
   }
 
   std::optional<LoadResult> Open() {
@@ -176,8 +176,8 @@ class AddOnLoader {
     // The dynamic linker hands out one handle per file, so a second load of
     // the same file would share (and reset) the first one's state.
     for (int other = 0; other < index_; ++other)
-      if (host_.addOns()[static_cast<std::size_t>(other)].library == library)
-        return Refuse(LoadFailure::HandshakeFailed, "already loaded");
+      if (host_.addOns[static_cast<std::size_t>(other)].library == library)
+        return Refuse(LoadFailure::AlreadyLoaded, "already loaded");
     return std::nullopt;
   }
 
@@ -194,21 +194,22 @@ class AddOnLoader {
       getExports(&entries);
     }
     addOn().entries = entries;
-    if (!VersionFits(entries, host_.hostVersion()))
-      return Refuse(LoadFailure::VersionMismatch, "built for " + BuiltForText(entries, host_.hostVersion()) +
-                                                      ", but this host is version " + std::to_string(host_.hostVersion()));
+    const int hostVersion = host_.options.hostVersion;
+    if (!VersionFits(entries, hostVersion))
+      return Refuse(LoadFailure::VersionMismatch, "built for " + BuiltForText(entries, hostVersion) +
+                                                      ", but this host is version " + std::to_string(hostVersion));
     if (!UnusedBytesAreZero(entries))
-      return Refuse(LoadFailure::HandshakeFailed, "its exported entry table has unused bytes that are not zero");
-    if (!EntriesPresent(entries)) return Refuse(LoadFailure::HandshakeFailed, "its exported entry table lacks an entry");
+      return Refuse(LoadFailure::TableNotZeroed, "its exported entry table has unused bytes that are not zero");
+    if (!EntriesPresent(entries)) return Refuse(LoadFailure::EntryMissing, "its exported entry table lacks an entry");
     addOn().version = entries.versionWord;
 
     std::int32_t answer = 0;
     {
       auto scope = CallScope();
-      answer = setImports(host_.EntryTable());
+      answer = setImports(host_.table.data());
     }
     if (answer != 0)
-      return Refuse(LoadFailure::HandshakeFailed, std::string(FvSetImportedFuncAddrsName) + " answered " + std::to_string(answer));
+      return Refuse(LoadFailure::TableRefused, std::string(FvSetImportedFuncAddrsName) + " answered " + std::to_string(answer));
     return std::nullopt;
   }
 
@@ -220,31 +221,31 @@ class AddOnLoader {
       auto scope = CallScope();
       kind = addOn().entries.describeAddOn(&environment);
     }
-    addOn().name = Utf8(environment.addOnName);
-    addOn().description = Utf8(environment.addOnDescription);
+    addOn().name = convert::ToUtf8(environment.addOnName);
+    addOn().description = convert::ToUtf8(environment.addOnDescription);
     addOn().kind = kind;
-    host_.transcript().Add(internal::JsonObject("addon")
-                               .Text("file", file_)
-                               .Text("name", addOn().name)
-                               .Text("description", addOn().description)
-                               .Number("kind", kind)
-                               .Number("version", addOn().version >> 16)
-                               .Done());
-    if (kind == 0) return Refuse(LoadFailure::HandshakeFailed, "the add-on declined to load (DescribeAddOn answered kind 0)");
+    host_.transcript.Add(internal::JsonObject("addon")
+                             .Text("file", file_)
+                             .Text("name", addOn().name)
+                             .Text("description", addOn().description)
+                             .Number("kind", kind)
+                             .Number("version", addOn().version >> 16)
+                             .Done());
+    if (kind == 0) return Refuse(LoadFailure::Declined, "the add-on declined to load (DescribeAddOn answered kind 0)");
     return std::nullopt;
   }
 
   std::optional<LoadResult> Register() {
-    HostError result = 0;
+    HostError result = FvErr_NoError;
     {
       auto scope = CallScope();
       result = addOn().entries.registerAddOn(0);
     }
-    if (result != 0) return Refuse(LoadFailure::HandshakeFailed, "RegisterAddOn answered " + ErrorText(result));
-    for (const Menu& menu : host_.menus()) {
+    if (result != FvErr_NoError) return Refuse(LoadFailure::RegisterFailed, "RegisterAddOn answered " + ErrorText(result));
+    for (const Menu& menu : host_.menus) {
       if (menu.addOn != index_) continue;
       for (const MenuItem& item : menu.items)
-        host_.transcript().Add(
+        host_.transcript.Add(
             internal::JsonObject("menu").Text("title", menu.title).Text("item", item.text).Text("icon", item.icon).Done());
     }
     return std::nullopt;
@@ -252,23 +253,23 @@ class AddOnLoader {
 
   std::optional<LoadResult> Start() {
     addOn().token = internal::NewConnectionToken();
-    HostError result = 0;
+    HostError result = FvErr_NoError;
     {
       auto scope = CallScope();
       result = addOn().entries.startAddOn(addOn().token);
     }
-    if (result != 0) return Refuse(LoadFailure::HandshakeFailed, "StartAddOn answered " + ErrorText(result));
+    if (result != FvErr_NoError) return Refuse(LoadFailure::StartFailed, "StartAddOn answered " + ErrorText(result));
     addOn().started = true;
     return std::nullopt;
   }
 
   LoadResult Refuse(LoadFailure failure, const std::string& why) {
     if (index_ >= 0) Withdraw();
-    return LoadResult{failure, file_ + ": " + why, -1};
+    return LoadResult{failure, Fault{why, Place{file_}}, -1};
   }
 
   void Withdraw() {
-    auto& menus = host_.mutableMenus();
+    auto& menus = host_.menus;
     menus.erase(std::remove_if(menus.begin(), menus.end(), [this](const Menu& m) { return m.addOn == index_; }), menus.end());
     if (addOn().library != nullptr) {
       {
@@ -277,80 +278,99 @@ class AddOnLoader {
       }
       CloseLeftoverModules(addOn().resourceModules);
     }
-    host_.mutableAddOns().erase(host_.mutableAddOns().begin() + index_);
+    host_.addOns.erase(host_.addOns.begin() + index_);
     index_ = -1;
   }
 
-  Host& host_;
+  internal::HostState& host_;
   std::string file_;
   int index_ = -1;
 };
 
-}  // namespace
-
-LoadResult Host::LoadAddOn(const std::string& file) { return AddOnLoader(*this, file).Run(); }
-
-bool Host::RunMenuItem(const std::string& menuSlashItem) {
-  for (const Menu& menu : menus_) {
+// The menu and item that "MENU/ITEM" names by display texts, among the menus
+// that have a handler (a title may itself hold a '/'); null when none does.
+const Menu* FindMenuItem(const std::vector<Menu>& menus, const std::string& menuSlashItem, const MenuItem*& found) {
+  for (const Menu& menu : menus) {
     const std::string prefix = menu.title + "/";
     if (menuSlashItem.compare(0, prefix.size(), prefix) != 0 || menu.handler == nullptr) continue;
     const std::string itemText = menuSlashItem.substr(prefix.size());
     for (const MenuItem& item : menu.items) {
       if (item.text != itemText) continue;
-      API_MenuCallParams params;
-      params.menuResourceId = static_cast<std::uint16_t>(menu.resourceId);
-      params.itemIndex = item.index;
-      const int addOn = menu.addOn;
-      if (addOn < 0 || static_cast<std::size_t>(addOn) >= addOns_.size()) return false;
-      const MenuHandlerProc handler = menu.handler;  // the handler may register menus and move menus_
-      {
-        AddOnCallScope scope(*this, addOn, addOns_[static_cast<std::size_t>(addOn)].owner);
-        handler(&params);
-      }
-      WriteMemoryEvent(addOn);
-      return true;
+      found = &item;
+      return &menu;
     }
   }
-  return false;
+  return nullptr;
+}
+
+}  // namespace
+
+LoadResult Host::LoadAddOn(const std::string& file) { return AddOnLoader(*state_, file).Run(); }
+
+bool Host::HasMenuItem(const std::string& menuSlashItem) const {
+  const MenuItem* item = nullptr;
+  return FindMenuItem(state_->menus, menuSlashItem, item) != nullptr;
+}
+
+bool Host::RunMenuItem(const std::string& menuSlashItem) {
+  const MenuItem* item = nullptr;
+  const Menu* menu = FindMenuItem(state_->menus, menuSlashItem, item);
+  if (menu == nullptr) return false;
+  const int addOn = menu->addOn;
+  if (addOn < 0 || static_cast<std::size_t>(addOn) >= state_->addOns.size()) return false;
+  API_MenuCallParams params;
+  params.menuResourceId = static_cast<std::uint16_t>(menu->resourceId);
+  params.itemIndex = item->index;
+  const MenuHandlerProc handler = menu->handler;  // the handler may register menus and move them
+  {
+    AddOnCallScope scope(*state_, addOn, state_->addOns[static_cast<std::size_t>(addOn)].owner);
+    handler(&params);
+  }
+  state_->WriteMemoryEvent(addOn);
+  return true;
 }
 
 void Host::UnloadAddOns() {
+  auto& addOns = state_->addOns;
   // Newest first, as the add-ons may rely on what was there before them.
-  for (int index = static_cast<int>(addOns_.size()) - 1; index >= 0; --index) {
-    AddOn& addOn = addOns_[static_cast<std::size_t>(index)];
+  for (int index = static_cast<int>(addOns.size()) - 1; index >= 0; --index) {
+    AddOn& addOn = addOns[static_cast<std::size_t>(index)];
     if (!addOn.started || addOn.entries.releaseAddOn == nullptr) continue;
-    AddOnCallScope scope(*this, index, addOn.owner);
+    AddOnCallScope scope(*state_, index, addOn.owner);
     addOn.entries.releaseAddOn();
     addOn.started = false;
   }
   // Handlers point into libraries about to be closed.
-  menus_.clear();
-  for (int index = static_cast<int>(addOns_.size()) - 1; index >= 0; --index) {
-    AddOn& addOn = addOns_[static_cast<std::size_t>(index)];
+  state_->menus.clear();
+  for (int index = static_cast<int>(addOns.size()) - 1; index >= 0; --index) {
+    AddOn& addOn = addOns[static_cast<std::size_t>(index)];
     if (addOn.library != nullptr) {
       {
-        AddOnCallScope scope(*this, index, addOn.owner);
+        AddOnCallScope scope(*state_, index, addOn.owner);
         ::dlclose(addOn.library);
       }
       addOn.library = nullptr;
       CloseLeftoverModules(addOn.resourceModules);
     }
-    WriteMemoryEvent(index);
+    state_->WriteMemoryEvent(index);
   }
-  addOns_.clear();
+  addOns.clear();
 }
 
-void Host::WriteMemoryEvent(int addOn) {
-  if (addOn < 0 || static_cast<std::size_t>(addOn) >= addOns_.size()) return;
-  const Corbane::OwnerId owner = addOns_[static_cast<std::size_t>(addOn)].owner;
+namespace internal {
+
+void HostState::WriteMemoryEvent(int addOn) {
+  if (addOn < 0 || static_cast<std::size_t>(addOn) >= addOns.size()) return;
+  const Corbane::OwnerId owner = addOns[static_cast<std::size_t>(addOn)].owner;
   const Corbane::MemoryStats stats = Corbane::OwnerStats(owner);
   const char* name = Corbane::OwnerName(owner);
-  transcript_.Add(internal::JsonObject("memory")
-                      .Text("owner", name != nullptr ? name : "")
-                      .Number("liveBlocks", stats.liveBlocks)
-                      .Number("liveBytes", stats.liveBytes)
-                      .Number("peakBytes", stats.peakBytes)
-                      .Done());
+  transcript.Add(JsonObject("memory")
+                     .Text("owner", name != nullptr ? name : "")
+                     .Number("liveBlocks", stats.liveBlocks)
+                     .Number("liveBytes", stats.liveBytes)
+                     .Number("peakBytes", stats.peakBytes)
+                     .Done());
 }
 
+}  // namespace internal
 }  // namespace fvhost

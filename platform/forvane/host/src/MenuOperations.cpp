@@ -47,8 +47,8 @@ std::vector<std::string> ReadStringList(const std::string& libraryFile, std::int
   return strings;
 }
 
-int AddOnOfToken(const Host& host, API_Token token) {
-  const auto& addOns = host.addOns();
+int AddOnOfToken(const internal::HostState& host, API_Token token) {
+  const auto& addOns = host.addOns;
   for (std::size_t i = 0; i < addOns.size(); ++i)
     if (addOns[i].token == token) return static_cast<int>(i);
   return -1;
@@ -57,15 +57,14 @@ int AddOnOfToken(const Host& host, API_Token token) {
 }  // namespace
 
 HostError RegisterMenu(std::int16_t menuResourceId, std::int16_t, std::int32_t, std::int32_t) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
-  return Guarded(
-      *host, "RegisterMenu", {}, 0,
+  return ThroughGate<FvSlot_RegisterMenu>(*host, {}, 0,
       [&]() -> HostError {
         int addOn = host->currentAddOn;
-        if (addOn < 0 || addOn >= static_cast<int>(host->addOns().size())) return FvErr_BadParameter;
+        if (addOn < 0 || addOn >= static_cast<int>(host->addOns.size())) return FvErr_BadParameter;
         return AsHost([&]() -> HostError {
-          std::vector<std::string> strings = ReadStringList(host->addOns()[addOn].file, menuResourceId);
+          std::vector<std::string> strings = ReadStringList(host->addOns[addOn].file, menuResourceId);
           if (strings.empty()) return FvErr_BadParameter;
           Menu menu;
           menu.addOn = addOn;
@@ -73,7 +72,7 @@ HostError RegisterMenu(std::int16_t menuResourceId, std::int16_t, std::int32_t, 
           menu.title = strings[0];
           for (std::size_t i = 1; i < strings.size(); ++i)
             menu.items.push_back(internal::ParseMenuItemText(strings[i], static_cast<std::int32_t>(i)));
-          auto& menus = host->mutableMenus();
+          auto& menus = host->menus;
           auto same = std::find_if(menus.begin(), menus.end(), [&](const Menu& m) {
             return m.addOn == addOn && m.resourceId == menuResourceId;
           });
@@ -88,12 +87,12 @@ HostError RegisterMenu(std::int16_t menuResourceId, std::int16_t, std::int32_t, 
 }
 
 HostError InstallMenuHandler(API_Token token, std::int16_t menuResourceId, MenuHandlerProc handler) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
-  return Guarded(*host, "InstallMenuHandler", {}, token, [&]() -> HostError {
+  return ThroughGate<FvSlot_InstallMenuHandler>(*host, {}, token, [&]() -> HostError {
     if (handler == nullptr) return FvErr_BadParameter;
     int addOn = AddOnOfToken(*host, token);
-    for (auto& menu : host->mutableMenus())
+    for (auto& menu : host->menus)
       if (menu.addOn == addOn && menu.resourceId == menuResourceId) {
         menu.handler = handler;
         return FvErr_NoError;
@@ -103,11 +102,10 @@ HostError InstallMenuHandler(API_Token token, std::int16_t menuResourceId, MenuH
 }
 
 std::int32_t QueryAddOnEnvironment(API_Token token, std::int32_t question) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return 0;
   std::int32_t answer = 0;
-  HostError result = Guarded(
-      *host, "QueryAddOnEnvironment", {}, token,
+  HostError result = ThroughGate<FvSlot_QueryAddOnEnvironment>(*host, {}, token,
       [&]() -> HostError {
         answer = question == FvQuery_MayLoad ? 1 : 0;
         return FvErr_NoError;
@@ -118,11 +116,11 @@ std::int32_t QueryAddOnEnvironment(API_Token token, std::int32_t question) {
 
 // withDialog asks for the line to be shown at once, in a dialog of its own.
 HostError WriteReport(API_Token token, const Corbane::UniString* format, bool withDialog, ...) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
   std::vector<std::string> subjects;
   if (format) subjects.push_back(convert::ToUtf8(*format));
-  HostError result = host->BeginCall("WriteReport", subjects, token);
+  HostError result = host->BeginCall(FvOperation<FvSlot_WriteReport>::name, subjects, token);
   if (result == FvErr_NoError && format == nullptr) result = FvErr_BadParameter;
   if (result == FvErr_NoError) {
     va_list arguments;
@@ -131,25 +129,25 @@ HostError WriteReport(API_Token token, const Corbane::UniString* format, bool wi
     va_end(arguments);
     host->AddReportLine(convert::ToUtf8(line), withDialog);
   }
-  host->EndCall("WriteReport", subjects, result);
+  host->EndCall(FvOperation<FvSlot_WriteReport>::name, subjects, result);
   return result;
 }
 
 HostError CallUndoableCommand(API_Token token, const Corbane::UniString* name, UndoableCommandProc proc,
                               void* userData) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
   std::vector<std::string> subjects{name ? convert::ToUtf8(*name) : std::string()};
-  return Guarded(*host, "CallUndoableCommand", subjects, token, [&]() -> HostError {
+  return ThroughGate<FvSlot_CallUndoableCommand>(*host, subjects, token, [&]() -> HostError {
     if (name == nullptr) return FvErr_BadParameter;
     return host->RunCommand(subjects.front(), proc, userData);
   });
 }
 
 HostError GetSpecialFolder(API_Token token, std::int32_t folder, Nostrel::Location* location) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
-  return Guarded(*host, "GetSpecialFolder", {}, token, [&]() -> HostError {
+  return ThroughGate<FvSlot_GetSpecialFolder>(*host, {}, token, [&]() -> HostError {
     if (location == nullptr || folder != FvFolder_Data) return FvErr_BadParameter;
     std::string path = host->DataFolder();
     std::error_code error;

@@ -7,17 +7,20 @@
 
 #include "Convert.hpp"
 #include "Corbane/Memory.hpp"
-#include "ForvaneHost/Host.hpp"
+#include "Forvane/EntryTable.hpp"
 #include "ForvaneHost/Model.hpp"
+#include "HostState.hpp"
 #include "Lookup.hpp"
 
 namespace fvhost::ops {
 
-// BeginCall, then `work` when the call may go on, then EndCall. Nothing
-// thrown inside the host gets out to the add-on: it becomes FvErr_General.
-template <class Work>
-HostError Guarded(Host& host, const char* operation, const std::vector<std::string>& subjects, API_Token token,
-                  Work&& work, bool needsToken = true) {
+// The call gate (HostState::BeginCall), then `work` when the call may go on,
+// then the call event. The operation's name is the list's, by its slot.
+// Nothing thrown inside the host gets out to the add-on: it becomes FvErr_General.
+template <FvSlot slot, class Work>
+HostError ThroughGate(internal::HostState& host, const std::vector<std::string>& subjects, API_Token token,
+                      Work&& work, bool needsToken = true) {
+  const char* operation = FvOperation<slot>::name;
   HostError result = host.BeginCall(operation, subjects, token, needsToken);
   if (result == FvErr_NoError) {
     try {
@@ -38,7 +41,13 @@ auto AsHost(Work&& work) {
   return work();
 }
 
-inline HostError RequireCommand(const Host& host) { return host.InCommand() ? FvErr_NoError : FvErr_NotInCommand; }
+// The refusal of a project change outside an undoable command, for the
+// operations that the list of operations marks so.
+template <FvSlot slot>
+HostError RequireCommand(const internal::HostState& host) {
+  static_assert(FvOperation<slot>::when == FvWhen_InCommand, "the list marks this operation as callable anywhere");
+  return host.InCommand() ? FvErr_NoError : FvErr_NotInCommand;
+}
 
 inline std::string GuidSubject(const API_Guid* guid) { return guid ? GuidText(*guid) : std::string(); }
 

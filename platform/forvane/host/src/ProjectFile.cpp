@@ -10,19 +10,18 @@
 #include <new>
 #include <sstream>
 
+#include "ForvaneHost/Fault.hpp"
 #include "ProjectFileJson.hpp"
 #include "ProjectFileWords.hpp"
 
 namespace fvhost {
 namespace {
 
-using projectjson::Fault;
+using projectjson::ReadFault;
 using projectjson::Place;
 using Json = projectjson::Value;
 using Kind = projectjson::Value::Kind;
 namespace words = projectwords;
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 std::string PlaceText(Place p) { return "line " + std::to_string(p.line) + ", column " + std::to_string(p.column); }
 
@@ -44,24 +43,24 @@ void CheckKeys(const Json& object, std::initializer_list<std::string_view> allow
       if (!list.empty()) list += ", ";
       list += word;
     }
-    if (!known) throw Fault(m.keyPlace, "unknown key " + Quoted(m.key) + " in " + what + " (allowed: " + list + ")");
+    if (!known) throw ReadFault(m.keyPlace, "unknown key " + Quoted(m.key) + " in " + what + " (allowed: " + list + ")");
   }
 }
 
 void NeedKind(const Json& v, Kind kind, std::string_view key) {
   if (!v.Is(kind))
-    throw Fault(v.place, Quoted(std::string(key)) + " must be " + projectjson::KindName(kind) + ", not " +
+    throw ReadFault(v.place, Quoted(std::string(key)) + " must be " + projectjson::KindName(kind) + ", not " +
                              projectjson::KindName(v.kind));
 }
 
 const Json& NeedObject(const Json& v, const std::string& what) {
-  if (!v.Is(Kind::Object)) throw Fault(v.place, what + " must be an object, not " + projectjson::KindName(v.kind));
+  if (!v.Is(Kind::Object)) throw ReadFault(v.place, what + " must be an object, not " + projectjson::KindName(v.kind));
   return v;
 }
 
 const Json& Need(const Json& object, std::string_view key, const std::string& what) {
   const Json* v = object.Find(key);
-  if (!v) throw Fault(object.place, what + " needs " + Quoted(std::string(key)));
+  if (!v) throw ReadFault(object.place, what + " needs " + Quoted(std::string(key)));
   return *v;
 }
 
@@ -91,7 +90,7 @@ std::int32_t WordCode(const Json& object, std::string_view key, std::span<const 
   NeedKind(*v, Kind::String, key);
   std::int32_t code = fallback;
   if (!words::CodeFor(table, v->text, code))
-    throw Fault(v->place, "unknown " + std::string(key) + " " + Quoted(v->text) + " (allowed: " +
+    throw ReadFault(v->place, "unknown " + std::string(key) + " " + Quoted(v->text) + " (allowed: " +
                               words::WordList(table) + ")");
   return code;
 }
@@ -110,28 +109,28 @@ Value ReadTyped(const Json& v, std::int32_t valueType) {
       const auto parsed = std::from_chars(v.text.data(), end, number);
       const bool whole = v.Is(Kind::Number) && IsWholeNumber(v.text) && parsed.ec == std::errc() &&
                          parsed.ptr == end && number >= INT32_MIN && number <= INT32_MAX;
-      if (!whole) throw Fault(v.place, "expected an integer (from -2147483648 to 2147483647), not " + Describe(v));
+      if (!whole) throw ReadFault(v.place, "expected an integer (from -2147483648 to 2147483647), not " + Describe(v));
       out.intValue = static_cast<std::int32_t>(number);
       break;
     }
     case API_VariantReal: {
-      if (!v.Is(Kind::Number)) throw Fault(v.place, "expected a number, not " + Describe(v));
+      if (!v.Is(Kind::Number)) throw ReadFault(v.place, "expected a number, not " + Describe(v));
       const char* end = v.text.data() + v.text.size();
       const auto result = std::from_chars(v.text.data(), end, out.realValue);
       if (result.ec != std::errc() || result.ptr != end || !std::isfinite(out.realValue))
-        throw Fault(v.place, "the number " + v.text + " is out of range");
+        throw ReadFault(v.place, "the number " + v.text + " is out of range");
       break;
     }
     case API_VariantString:
-      if (!v.Is(Kind::String)) throw Fault(v.place, "expected a string, not " + Describe(v));
+      if (!v.Is(Kind::String)) throw ReadFault(v.place, "expected a string, not " + Describe(v));
       out.text = v.text;
       break;
     case API_VariantBoolean:
-      if (!v.Is(Kind::Boolean)) throw Fault(v.place, "expected true or false, not " + Describe(v));
+      if (!v.Is(Kind::Boolean)) throw ReadFault(v.place, "expected true or false, not " + Describe(v));
       out.boolValue = v.boolean;
       break;
     default:
-      throw Fault(v.place, "a value of an unknown type");
+      throw ReadFault(v.place, "a value of an unknown type");
   }
   return out;
 }
@@ -155,10 +154,10 @@ class ProjectReader {
   static void ReadHeader(const Json& root) {
     const Json& format = Need(root, "format", "the project");
     if (!format.Is(Kind::String) || format.text != "forvane-project")
-      throw Fault(format.place, "\"format\" must be \"forvane-project\" (this is not a project file)");
+      throw ReadFault(format.place, "\"format\" must be \"forvane-project\" (this is not a project file)");
     const Json& version = Need(root, "version", "the project");
     if (!version.Is(Kind::Number) || version.text != "1")
-      throw Fault(version.place, "unsupported \"version\" " + Describe(version) + " (this host reads version 1)");
+      throw ReadFault(version.place, "unsupported \"version\" " + Describe(version) + " (this host reads version 1)");
   }
 
   // A guid as written, or a new one where the file leaves it out.
@@ -167,9 +166,9 @@ class ProjectReader {
     NeedKind(*v, Kind::String, "guid");
     Guid guid;
     if (!ParseGuid(v->text, guid) || guid.IsNull())
-      throw Fault(v->place, "malformed guid " + Quoted(v->text) + " (expected 8-4-4-4-12 hexadecimal digits, not all zero)");
+      throw ReadFault(v->place, "malformed guid " + Quoted(v->text) + " (expected 8-4-4-4-12 hexadecimal digits, not all zero)");
     const auto [seen, added] = guidPlaces_.emplace(GuidText(guid), v->place);
-    if (!added) throw Fault(v->place, "duplicate guid " + Quoted(v->text) + " (first at " + PlaceText(seen->second) + ")");
+    if (!added) throw ReadFault(v->place, "duplicate guid " + Quoted(v->text) + " (first at " + PlaceText(seen->second) + ")");
     return guid;
   }
 
@@ -182,7 +181,7 @@ class ProjectReader {
     system.name = NeedText(v, "name", what);
     for (const auto& other : project_.classificationSystems)
       if (other.name == system.name)
-        throw Fault(Need(v, "name", what).place, "duplicate classification system " + Quoted(system.name));
+        throw ReadFault(Need(v, "name", what).place, "duplicate classification system " + Quoted(system.name));
     system.version = OptionalText(v, "version");
     if (const Json* items = OptionalArray(v, "items"))
       for (const Json& item : items->items) system.items.push_back(ReadItem(item));
@@ -197,10 +196,10 @@ class ProjectReader {
     item.guid = ReadGuid(v.Find("guid"));
     item.id = NeedText(v, "id", what);
     const Json& id = Need(v, "id", what);
-    if (item.id.empty()) throw Fault(id.place, "a classification item needs a non-empty \"id\"");
+    if (item.id.empty()) throw ReadFault(id.place, "a classification item needs a non-empty \"id\"");
     const auto [seen, added] = itemPlaces_.emplace(item.id, id.place);
     if (!added)
-      throw Fault(id.place, "duplicate classification item " + Quoted(item.id) + " (first at " + PlaceText(seen->second) + ")");
+      throw ReadFault(id.place, "duplicate classification item " + Quoted(item.id) + " (first at " + PlaceText(seen->second) + ")");
     item.name = v.Find("name") ? OptionalText(v, "name") : item.id;
     if (const Json* children = OptionalArray(v, "children"))
       for (const Json& child : children->items) item.children.push_back(ReadItem(child));
@@ -208,8 +207,8 @@ class ProjectReader {
   }
 
   void CheckItem(const Json& v) const {
-    if (!v.Is(Kind::String)) throw Fault(v.place, "a classification item id must be a string, not " + Describe(v));
-    if (!itemPlaces_.count(v.text)) throw Fault(v.place, "unknown classification item " + Quoted(v.text));
+    if (!v.Is(Kind::String)) throw ReadFault(v.place, "a classification item id must be a string, not " + Describe(v));
+    if (!itemPlaces_.count(v.text)) throw ReadFault(v.place, "unknown classification item " + Quoted(v.text));
   }
 
   void ReadGroup(const Json& v) {
@@ -220,8 +219,8 @@ class ProjectReader {
     group.guid = ReadGuid(v.Find("guid"));
     group.name = NeedText(v, "name", what);
     const Json& name = Need(v, "name", what);
-    if (group.name.empty()) throw Fault(name.place, "a property group needs a non-empty \"name\"");
-    if (groupsByName_.count(group.name)) throw Fault(name.place, "duplicate property group " + Quoted(group.name));
+    if (group.name.empty()) throw ReadFault(name.place, "a property group needs a non-empty \"name\"");
+    if (groupsByName_.count(group.name)) throw ReadFault(name.place, "duplicate property group " + Quoted(group.name));
     group.description = OptionalText(v, "description");
     group.groupType = WordCode(v, "groupType", words::kDefinitionTypes, API_CustomDefinition);
     groupsByName_[group.name] = group.guid;
@@ -242,9 +241,9 @@ class ProjectReader {
     d.group = group.guid;
     d.name = NeedText(v, "name", what);
     const Json& name = Need(v, "name", what);
-    if (d.name.empty()) throw Fault(name.place, "a property definition needs a non-empty \"name\"");
+    if (d.name.empty()) throw ReadFault(name.place, "a property definition needs a non-empty \"name\"");
     if (!definitions_.emplace(std::make_pair(group.name, d.name), project_.definitions.size()).second)
-      throw Fault(name.place, "duplicate property definition " + Quoted(d.name) + " in group " + Quoted(group.name));
+      throw ReadFault(name.place, "duplicate property definition " + Quoted(d.name) + " in group " + Quoted(group.name));
     d.description = OptionalText(v, "description");
     d.definitionType = WordCode(v, "definitionType", words::kDefinitionTypes, API_CustomDefinition);
     d.collectionType = WordCode(v, "collectionType", words::kCollectionTypes, API_SingleCollection);
@@ -267,7 +266,7 @@ class ProjectReader {
   void ReadOptions(const Json& v, Definition& d) {
     const Json* options = OptionalArray(v, "options");
     if (!options) {
-      if (words::IsChoice(d.collectionType)) throw Fault(v.place, "a choice definition needs \"options\"");
+      if (words::IsChoice(d.collectionType)) throw ReadFault(v.place, "a choice definition needs \"options\"");
       return;
     }
     for (const Json& entry : options->items) {
@@ -286,7 +285,7 @@ class ProjectReader {
       }
       for (const Option& earlier : d.options)
         if (earlier.display == o.display)
-          throw Fault(entry.place, "duplicate option in " + Quoted(d.name) + " (choices are found by their display value)");
+          throw ReadFault(entry.place, "duplicate option in " + Quoted(d.name) + " (choices are found by their display value)");
       d.options.push_back(std::move(o));
     }
   }
@@ -303,7 +302,7 @@ class ProjectReader {
       }
     std::string list;
     for (const Option& o : d.options) list += (list.empty() ? "" : ", ") + OptionText(o.display);
-    throw Fault(v.place, OptionText(display) + " is not an option of " + Quoted(d.name) + " (options: " + list + ")");
+    throw ReadFault(v.place, OptionText(display) + " is not an option of " + Quoted(d.name) + " (options: " + list + ")");
   }
 
   static std::string OptionText(const Value& display) {
@@ -327,7 +326,7 @@ class ProjectReader {
       out.single = choice ? ChoiceKey(given, d) : ReadTyped(given, d.valueType);
       return;
     }
-    if (!given.Is(Kind::Array)) throw Fault(given.place, "a list of values must be an array, not " + Describe(given));
+    if (!given.Is(Kind::Array)) throw ReadFault(given.place, "a list of values must be an array, not " + Describe(given));
     for (const Json& item : given.items) out.list.push_back(choice ? ChoiceKey(item, d) : ReadTyped(item, d.valueType));
   }
 
@@ -338,7 +337,7 @@ class ProjectReader {
     const std::string_view wanted = kKeyFor[d.collectionType];
     for (std::string_view key : {"value", "values", "choice", "choices"})
       if (key != wanted && v.Find(key))
-        throw Fault(v.Find(key)->place, "a " + std::string(words::WordFor(words::kCollectionTypes, d.collectionType)) +
+        throw ReadFault(v.Find(key)->place, "a " + std::string(words::WordFor(words::kCollectionTypes, d.collectionType)) +
                                             " definition takes " + Quoted(std::string(wanted)) + ", not " +
                                             Quoted(std::string(key)));
     return v.Find(wanted);
@@ -378,7 +377,7 @@ class ProjectReader {
     if (const Json* link = v.Find("link"); link && !link->Is(Kind::Null)) {
       NeedKind(*link, Kind::String, "link");
       if (!ParseGuid(link->text, element->link))
-        throw Fault(link->place, "malformed link guid " + Quoted(link->text) + " (expected 8-4-4-4-12 hexadecimal digits)");
+        throw ReadFault(link->place, "malformed link guid " + Quoted(link->text) + " (expected 8-4-4-4-12 hexadecimal digits)");
     }
     if (const Json* values = OptionalArray(v, "values"))
       for (const Json& value : values->items) ReadElementValue(value, *element);
@@ -391,20 +390,20 @@ class ProjectReader {
     CheckKeys(v, {"group", "property", "value", "status"}, what);
     const std::string group = NeedText(v, "group", what);
     const std::string property = NeedText(v, "property", what);
-    if (!groupsByName_.count(group)) throw Fault(Need(v, "group", what).place, "unknown property group " + Quoted(group));
+    if (!groupsByName_.count(group)) throw ReadFault(Need(v, "group", what).place, "unknown property group " + Quoted(group));
     const auto found = definitions_.find({group, property});
     if (found == definitions_.end())
-      throw Fault(Need(v, "property", what).place, "unknown property " + Quoted(property) + " in group " + Quoted(group));
+      throw ReadFault(Need(v, "property", what).place, "unknown property " + Quoted(property) + " in group " + Quoted(group));
     const Definition& d = project_.definitions[found->second];
     for (const ElementValue& earlier : element.values)
       if (earlier.definition == d.guid)
-        throw Fault(v.place, "the element already has a value of " + Quoted(group + "/" + property));
+        throw ReadFault(v.place, "the element already has a value of " + Quoted(group + "/" + property));
     ElementValue ev;
     ev.definition = d.guid;
     ev.value.single = words::BlankValue(d);
     if (const Json* given = v.Find("value")) ReadValuePart(*given, d, ev.value);
     ev.value.status = WordCode(v, "status", words::kStatuses, API_ValueNormal);
-    if (!v.Find("value") && ev.value.status == API_ValueNormal) throw Fault(v.place, "an element value needs \"value\"");
+    if (!v.Find("value") && ev.value.status == API_ValueNormal) throw ReadFault(v.place, "an element value needs \"value\"");
     element.values.push_back(std::move(ev));
   }
 
@@ -415,40 +414,35 @@ class ProjectReader {
   std::map<std::pair<std::string, std::string>, std::size_t> definitions_;
 };
 
-}  // namespace
+// The fault at `path`, as the one message the command line prints.
+std::optional<Project> Refuse(std::string& error, const std::string& path, const std::string& what, long line = 0,
+                              long column = 0) {
+  error = Fault{what, fvhost::Place{path, line, column}}.Text();
+  return std::nullopt;
+}
 
+}  // namespace
 
 std::optional<Project> ParseProject(const std::string& json, const std::string& sourceName, std::string& error) {
   try {
     return ProjectReader().Read(projectjson::Parse(json));
-  } catch (const Fault& fault) {
-    error = sourceName + ":" + std::to_string(fault.place.line) + ":" + std::to_string(fault.place.column) + ": " +
-            fault.what();
+  } catch (const ReadFault& fault) {
+    return Refuse(error, sourceName, fault.what(), fault.place.line, fault.place.column);
   } catch (const std::bad_alloc&) {
-    error = sourceName + ": not enough memory to read the project";
+    return Refuse(error, sourceName, "not enough memory to read the project");
   } catch (const std::exception& e) {
-    error = sourceName + ": cannot read the project: " + e.what();
+    return Refuse(error, sourceName, std::string("cannot read the project: ") + e.what());
   }
-  return std::nullopt;
 }
 
 std::optional<Project> LoadProjectFile(const std::string& path, std::string& error) {
   std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    error = path + ": is a folder, not a project file";
-    return std::nullopt;
-  }
+  if (std::filesystem::is_directory(path, ignored)) return Refuse(error, path, "is a folder, not a project file");
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = path + ": cannot open the project file";
-    return std::nullopt;
-  }
+  if (!in) return Refuse(error, path, "cannot open the project file");
   std::ostringstream text;
   text << in.rdbuf();
-  if (in.bad()) {
-    error = path + ": cannot read the project file";
-    return std::nullopt;
-  }
+  if (in.bad()) return Refuse(error, path, "cannot read the project file");
   return ParseProject(text.str(), path, error);
 }
 

@@ -1,6 +1,6 @@
 #include "ProjectFileJson.hpp"
 
-#include "ForvaneHost/Host.hpp"
+#include "HostInternal.hpp"
 
 #include <cstdint>
 
@@ -17,10 +17,10 @@ class Reader {
 
   Value Document() {
     SkipBlanks();
-    if (AtEnd()) throw Fault(place_, "the file is empty (expected a JSON object)");
+    if (AtEnd()) throw ReadFault(place_, "the file is empty (expected a JSON object)");
     Value root = ReadValue(0);
     SkipBlanks();
-    if (!AtEnd()) throw Fault(place_, "unexpected text after the end of the document");
+    if (!AtEnd()) throw ReadFault(place_, "unexpected text after the end of the document");
     return root;
   }
 
@@ -44,12 +44,12 @@ class Reader {
   }
 
   [[noreturn]] void Unexpected(const char* expected) const {
-    if (AtEnd()) throw Fault(place_, std::string("unexpected end of the file (expected ") + expected + ")");
+    if (AtEnd()) throw ReadFault(place_, std::string("unexpected end of the file (expected ") + expected + ")");
     const char c = Peek();
     std::string shown = (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x80)
                             ? std::string("a character")
                             : "'" + std::string(1, c) + "'";
-    throw Fault(place_, "unexpected " + shown + " (expected " + expected + ")");
+    throw ReadFault(place_, "unexpected " + shown + " (expected " + expected + ")");
   }
 
   void Expect(char c, const char* expected) {
@@ -58,7 +58,7 @@ class Reader {
   }
 
   Value ReadValue(int depth) {
-    if (depth > kMaxDepth) throw Fault(place_, "the document nests too deeply");
+    if (depth > kMaxDepth) throw ReadFault(place_, "the document nests too deeply");
     Value v;
     v.place = place_;
     switch (Peek()) {
@@ -104,7 +104,7 @@ class Reader {
       m.key = ReadString();
       for (const Member& earlier : v.members)
         if (earlier.key == m.key)
-          throw Fault(m.keyPlace, "duplicate key \"" + m.key + "\" (first at line " +
+          throw ReadFault(m.keyPlace, "duplicate key \"" + m.key + "\" (first at line " +
                                       std::to_string(earlier.keyPlace.line) + ")");
       SkipBlanks();
       Expect(':', "':' after the key");
@@ -183,13 +183,13 @@ class Reader {
     Advance();  // the opening quote
     std::string out;
     for (;;) {
-      if (AtEnd()) throw Fault(place_, "unexpected end of the file inside a string");
+      if (AtEnd()) throw ReadFault(place_, "unexpected end of the file inside a string");
       const auto byte = static_cast<unsigned char>(Peek());
       if (byte == '"') {
         Advance();
         return out;
       }
-      if (byte < 0x20) throw Fault(place_, "a control character inside a string (write it as an escape, such as \\n)");
+      if (byte < 0x20) throw ReadFault(place_, "a control character inside a string (write it as an escape, such as \\n)");
       if (byte == '\\') {
         ReadEscape(out);
       } else if (byte < 0x80) {
@@ -205,7 +205,7 @@ class Reader {
     const Place at = place_;
     Advance();
     const char c = Peek();
-    if (AtEnd()) throw Fault(at, "unexpected end of the file inside a string");
+    if (AtEnd()) throw ReadFault(at, "unexpected end of the file inside a string");
     Advance();
     switch (c) {
       case '"': out.push_back('"'); return;
@@ -217,19 +217,19 @@ class Reader {
       case 'r': out.push_back('\r'); return;
       case 't': out.push_back('\t'); return;
       case 'u': break;
-      default: throw Fault(at, "unknown escape in a string");
+      default: throw ReadFault(at, "unknown escape in a string");
     }
     std::uint32_t code = ReadHex4(at);
     if (code >= 0xD800 && code <= 0xDBFF) {
-      if (Peek() != '\\') throw Fault(at, "a lone surrogate escape in a string");
+      if (Peek() != '\\') throw ReadFault(at, "a lone surrogate escape in a string");
       Advance();
-      if (Peek() != 'u') throw Fault(at, "a lone surrogate escape in a string");
+      if (Peek() != 'u') throw ReadFault(at, "a lone surrogate escape in a string");
       Advance();
       const std::uint32_t low = ReadHex4(at);
-      if (low < 0xDC00 || low > 0xDFFF) throw Fault(at, "a lone surrogate escape in a string");
+      if (low < 0xDC00 || low > 0xDFFF) throw ReadFault(at, "a lone surrogate escape in a string");
       code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
     } else if (code >= 0xDC00 && code <= 0xDFFF) {
-      throw Fault(at, "a lone surrogate escape in a string");
+      throw ReadFault(at, "a lone surrogate escape in a string");
     }
     AppendUtf8(out, code);
   }
@@ -242,7 +242,7 @@ class Reader {
       if (c >= '0' && c <= '9') digit = c - '0';
       if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
       if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-      if (digit < 0) throw Fault(at, "\\u must be followed by four hexadecimal digits");
+      if (digit < 0) throw ReadFault(at, "\\u must be followed by four hexadecimal digits");
       code = code * 16 + static_cast<std::uint32_t>(digit);
       Advance();
     }
@@ -284,17 +284,17 @@ class Reader {
       length = 4;
       code = lead & 0x07;
     } else {
-      throw Fault(at, "the text is not valid UTF-8");
+      throw ReadFault(at, "the text is not valid UTF-8");
     }
-    if (pos_ + static_cast<std::size_t>(length) > text_.size()) throw Fault(at, "the text is not valid UTF-8");
+    if (pos_ + static_cast<std::size_t>(length) > text_.size()) throw ReadFault(at, "the text is not valid UTF-8");
     for (int i = 1; i < length; ++i) {
       const auto next = static_cast<unsigned char>(text_[pos_ + static_cast<std::size_t>(i)]);
-      if ((next & 0xC0) != 0x80) throw Fault(at, "the text is not valid UTF-8");
+      if ((next & 0xC0) != 0x80) throw ReadFault(at, "the text is not valid UTF-8");
       code = (code << 6) | (next & 0x3F);
     }
     const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
     if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-      throw Fault(at, "the text is not valid UTF-8");
+      throw ReadFault(at, "the text is not valid UTF-8");
     for (int i = 0; i < length; ++i) {
       out.push_back(text_[pos_]);
       Advance();
@@ -306,7 +306,7 @@ class Reader {
   Place place_;
 };
 
-void PrintString(std::string& out, const std::string& text) { out += JsonQuote(text); }
+void PrintString(std::string& out, const std::string& text) { out += internal::JsonQuote(text); }
 
 bool IsScalar(const Value& v) { return !v.Is(Value::Kind::Array) && !v.Is(Value::Kind::Object); }
 

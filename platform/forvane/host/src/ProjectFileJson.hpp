@@ -16,10 +16,12 @@ struct Place {
   int column = 1;
 };
 
-// A fault in the text or in what it means, with the place it was found.
-class Fault : public std::runtime_error {
+// A fault in the text or in what it means, with the place it was found:
+// thrown to stop the reading there. The reader gives it its file and hands it
+// on as an fvhost::Fault.
+class ReadFault : public std::runtime_error {
  public:
-  Fault(Place where, const std::string& what) : std::runtime_error(what), place(where) {}
+  ReadFault(Place where, const std::string& what) : std::runtime_error(what), place(where) {}
   Place place;
 };
 
@@ -48,7 +50,7 @@ struct Member {
 // "a string", "an object", ...: for messages.
 const char* KindName(Value::Kind kind);
 
-// Reads one JSON document (RFC 8259, UTF-8). Throws Fault on a syntax error,
+// Reads one JSON document (RFC 8259, UTF-8). Throws ReadFault on a syntax error,
 // a duplicate key, invalid UTF-8 or nesting deeper than a project needs.
 Value Parse(std::string_view text);
 

@@ -48,7 +48,7 @@ void KeepUnknownAvailability(const Project& project, const Definition& stored, D
 
 HostError BuildChangedDefinition(const Project& project, const API_PropertyDefinition& record,
                                  const Definition& stored, Definition& changed) {
-  if (HostError bad = convert::FromApi(project, record, changed)) return bad;
+  if (HostError bad = convert::FromApi(project, record, changed); bad != FvErr_NoError) return bad;
   if (changed.group.IsNull()) changed.group = stored.group;
   if (lookup::FindGroup(project, changed.group) == nullptr) return FvErr_NoSuchGroup;
   KeepUnknownAvailability(project, stored, changed);
@@ -59,19 +59,21 @@ using Importer = HostError (*)(Project&, std::string_view, std::string&);
 
 // Imports into a copy, so that a failed import leaves the project as it was
 // whatever the importer did; the copy shares the elements, so it is cheap.
-HostError Import(Host& host, const Corbane::UniString* xml, Importer importer, const char* reportPrefix) {
-  if (HostError outside = RequireCommand(host)) return outside;
+template <FvSlot slot>
+HostError Import(internal::HostState& host, const Corbane::UniString* xml, Importer importer,
+                 const char* reportPrefix) {
+  if (HostError outside = RequireCommand<slot>(host); outside != FvErr_NoError) return outside;
   if (xml == nullptr) return FvErr_BadParameter;
   std::string text = convert::ToUtf8(*xml);
   return AsHost([&]() -> HostError {
-    Project imported = host.project();
+    Project imported = host.project;
     std::string message;
     HostError result = importer(imported, text, message);
     if (result != FvErr_NoError) {
       host.AddReportLine(reportPrefix + message);
       return result;
     }
-    host.project() = std::move(imported);
+    host.project = std::move(imported);
     return FvErr_NoError;
   });
 }
@@ -79,24 +81,24 @@ HostError Import(Host& host, const Corbane::UniString* xml, Importer importer, c
 }  // namespace
 
 HostError GetPropertyGroups(API_Token token, Corbane::Array<API_PropertyGroup>* groups) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
-  return Guarded(*host, "GetPropertyGroups", {}, token, [&]() -> HostError {
+  return ThroughGate<FvSlot_GetPropertyGroups>(*host, {}, token, [&]() -> HostError {
     if (groups == nullptr) return FvErr_BadParameter;
     groups->Clear();
-    for (const auto& group : host->project().groups) groups->Push(convert::ToApi(group));
+    for (const auto& group : host->project.groups) groups->Push(convert::ToApi(group));
     return FvErr_NoError;
   });
 }
 
 HostError GetPropertyGroup(API_Token token, API_PropertyGroup* group) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
-  std::vector<std::string> subjects{GroupSubject(host->project(), group ? &group->guid : nullptr)};
-  return Guarded(*host, "GetPropertyGroup", subjects, token, [&]() -> HostError {
+  std::vector<std::string> subjects{GroupSubject(host->project, group ? &group->guid : nullptr)};
+  return ThroughGate<FvSlot_GetPropertyGroup>(*host, subjects, token, [&]() -> HostError {
     if (group == nullptr) return FvErr_BadParameter;
     if (group->guid.IsNull()) return FvErr_BadId;
-    const Group* found = lookup::FindGroup(host->project(), group->guid);
+    const Group* found = lookup::FindGroup(host->project, group->guid);
     if (found == nullptr) return FvErr_NoSuchGroup;
     *group = convert::ToApi(*found);
     return FvErr_NoError;
@@ -104,14 +106,14 @@ HostError GetPropertyGroup(API_Token token, API_PropertyGroup* group) {
 }
 
 HostError DeletePropertyGroup(API_Token token, const API_Guid* groupGuid) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
-  std::vector<std::string> subjects{GroupSubject(host->project(), groupGuid)};
-  return Guarded(*host, "DeletePropertyGroup", subjects, token, [&]() -> HostError {
-    if (HostError outside = RequireCommand(*host)) return outside;
+  std::vector<std::string> subjects{GroupSubject(host->project, groupGuid)};
+  return ThroughGate<FvSlot_DeletePropertyGroup>(*host, subjects, token, [&]() -> HostError {
+    if (HostError outside = RequireCommand<FvSlot_DeletePropertyGroup>(*host); outside != FvErr_NoError) return outside;
     if (groupGuid == nullptr) return FvErr_BadParameter;
     if (groupGuid->IsNull()) return FvErr_BadId;
-    Project& project = host->project();
+    Project& project = host->project;
     if (lookup::FindGroup(project, *groupGuid) == nullptr) return FvErr_NoSuchGroup;
     return AsHost([&]() -> HostError {
       std::vector<Guid> definitions;
@@ -127,12 +129,12 @@ HostError DeletePropertyGroup(API_Token token, const API_Guid* groupGuid) {
 
 HostError GetPropertyDefinitions(API_Token token, const API_Guid* groupGuid,
                                  Corbane::Array<API_PropertyDefinition>* definitions) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
-  std::vector<std::string> subjects{GroupSubject(host->project(), groupGuid)};
-  return Guarded(*host, "GetPropertyDefinitions", subjects, token, [&]() -> HostError {
+  std::vector<std::string> subjects{GroupSubject(host->project, groupGuid)};
+  return ThroughGate<FvSlot_GetPropertyDefinitions>(*host, subjects, token, [&]() -> HostError {
     if (definitions == nullptr) return FvErr_BadParameter;
-    const Project& project = host->project();
+    const Project& project = host->project;
     bool all = groupGuid == nullptr || groupGuid->IsNull();
     if (!all && lookup::FindGroup(project, *groupGuid) == nullptr) return FvErr_NoSuchGroup;
     definitions->Clear();
@@ -143,23 +145,26 @@ HostError GetPropertyDefinitions(API_Token token, const API_Guid* groupGuid,
 }
 
 HostError ChangePropertyDefinition(API_Token token, API_PropertyDefinition* definition) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
   std::vector<std::string> subjects;
   if (definition) {
     subjects.push_back(convert::ToUtf8(definition->name));
-    subjects.push_back(GroupSubject(host->project(), &definition->groupGuid));
+    subjects.push_back(GroupSubject(host->project, &definition->groupGuid));
   }
-  return Guarded(*host, "ChangePropertyDefinition", subjects, token, [&]() -> HostError {
-    if (HostError outside = RequireCommand(*host)) return outside;
+  return ThroughGate<FvSlot_ChangePropertyDefinition>(*host, subjects, token, [&]() -> HostError {
+    if (HostError outside = RequireCommand<FvSlot_ChangePropertyDefinition>(*host); outside != FvErr_NoError)
+      return outside;
     std::size_t index = 0;
-    if (HostError missing = FindDefinition(host->project(), definition ? &definition->guid : nullptr, index))
-      return missing;
-    Project& project = host->project();
+    const API_Guid* guid = definition ? &definition->guid : nullptr;
+    if (HostError missing = FindDefinition(host->project, guid, index); missing != FvErr_NoError) return missing;
+    Project& project = host->project;
     HostError result = AsHost([&]() -> HostError {
+      const Definition& stored = project.definitions[index];
       Definition changed;
-      if (HostError bad = BuildChangedDefinition(project, *definition, project.definitions[index], changed)) return bad;
-      bool mayUnfit = checks::ChangeMayUnfitValues(project.definitions[index], changed);
+      if (HostError bad = BuildChangedDefinition(project, *definition, stored, changed); bad != FvErr_NoError)
+        return bad;
+      bool mayUnfit = checks::ChangeMayUnfitValues(stored, changed);
       project.definitions[index] = std::move(changed);
       if (mayUnfit) DropUnfitValues(project, project.definitions[index]);
       return FvErr_NoError;
@@ -170,12 +175,12 @@ HostError ChangePropertyDefinition(API_Token token, API_PropertyDefinition* defi
 }
 
 HostError CheckPropertyExpressionString(API_Token token, const Corbane::UniString* expression) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
   std::vector<std::string> subjects{expression ? convert::ToUtf8(*expression) : std::string()};
-  return Guarded(*host, "CheckPropertyExpressionString", subjects, token, [&]() -> HostError {
+  return ThroughGate<FvSlot_CheckPropertyExpressionString>(*host, subjects, token, [&]() -> HostError {
     if (expression == nullptr) return FvErr_BadParameter;
-    return CheckExpression(host->project(), subjects.front());
+    return CheckExpression(host->project, subjects.front());
   });
 }
 
@@ -188,20 +193,20 @@ constexpr std::int32_t UpdateInPlace = 0;
 
 HostError ImportClassifications(API_Token token, const Corbane::UniString* xml, std::int32_t mergeMode,
                                 std::int32_t conflictMode) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
-  return Guarded(*host, "ImportClassifications", {}, token, [&]() -> HostError {
+  return ThroughGate<FvSlot_ImportClassifications>(*host, {}, token, [&]() -> HostError {
     if (mergeMode != MergeSystems || conflictMode != RefuseItemConflicts) return FvErr_BadParameter;
-    return Import(*host, xml, &ImportClassificationsXml, "Import Classifications: ");
+    return Import<FvSlot_ImportClassifications>(*host, xml, &ImportClassificationsXml, "Import Classifications: ");
   });
 }
 
 HostError ImportProperties(API_Token token, const Corbane::UniString* xml, std::int32_t mode) {
-  Host* host = Host::Current();
+  internal::HostState* host = internal::CurrentState();
   if (host == nullptr) return FvErr_General;
-  return Guarded(*host, "ImportProperties", {}, token, [&]() -> HostError {
+  return ThroughGate<FvSlot_ImportProperties>(*host, {}, token, [&]() -> HostError {
     if (mode != UpdateInPlace) return FvErr_BadParameter;
-    return Import(*host, xml, &ImportPropertiesXml, "Import Properties: ");
+    return Import<FvSlot_ImportProperties>(*host, xml, &ImportPropertiesXml, "Import Properties: ");
   });
 }
 

@@ -6,14 +6,15 @@
 #include <map>
 #include <memory>
 
-#include "ForvaneHost/Host.hpp"
+#include "Convert.hpp"
 #include "HostInternal.hpp"
+#include "HostState.hpp"
 #include "Pellarin/Pellarin.hpp"
 
 namespace fvhost::internal {
 namespace {
 
-std::string Utf8(const Corbane::UniString& text) { return text.ToCStr().Get(); }
+using convert::ToUtf8;
 
 std::string FiltersJson(const std::vector<std::pair<std::string, std::string>>& filters) {
   std::string json = "[";
@@ -45,34 +46,25 @@ void PrintFramedBox(const std::vector<std::string>& lines) {
   std::printf("%s\n", rule.c_str());
 }
 
-const char* AlertKindName(int kind) {
-  switch (kind) {
-    case -1: return "Error";
-    case -2: return "Warning";
-    case -3: return "Information";
-    default: return "Alert";
-  }
-}
-
 class HostResponder final : public Pellarin::Responder {
  public:
-  explicit HostResponder(Host& host) : host_(host) {}
+  explicit HostResponder(Host& host) : state_(StateOf(host)) {}
 
   bool ChooseFile(Corbane::Int32 kind, const Corbane::UniString& title,
                   const Corbane::Array<Pellarin::FileFilter>& filters, Nostrel::Location& chosen) override {
     Corbane::OwnerScope hostMemory(Corbane::HostOwner);
     std::vector<std::pair<std::string, std::string>> filterTexts;
-    for (const auto& filter : filters) filterTexts.emplace_back(Utf8(filter.description), Utf8(filter.extension));
-    std::optional<std::string> answer = Answer(Utf8(title), filterTexts);
+    for (const auto& filter : filters) filterTexts.emplace_back(ToUtf8(filter.description), ToUtf8(filter.extension));
+    std::optional<std::string> answer = Answer(ToUtf8(title), filterTexts);
 
     JsonObject event("dialog");
-    event.Number("kind", kind).Text("title", Utf8(title)).Raw("filters", FiltersJson(filterTexts));
+    event.Number("kind", kind).Text("title", ToUtf8(title)).Raw("filters", FiltersJson(filterTexts));
     if (answer)
       event.Text("answer", *answer);
     else
       event.Null("answer");
-    host_.transcript().Add(event.Done());
-    if (host_.options().echo) std::printf("File dialog \"%s\": %s\n", Utf8(title).c_str(), answer ? answer->c_str() : "Cancel");
+    state_.transcript.Add(event.Done());
+    if (state_.options.echo) std::printf("File dialog \"%s\": %s\n", ToUtf8(title).c_str(), answer ? answer->c_str() : "Cancel");
     if (!answer) return false;
     chosen = Nostrel::Location(Corbane::UniString(answer->c_str()));
     return true;
@@ -82,30 +74,32 @@ class HostResponder final : public Pellarin::Responder {
                            const Corbane::UniString& second, const Corbane::UniString& button1,
                            const Corbane::UniString& button2, const Corbane::UniString& button3) override {
     Corbane::OwnerScope hostMemory(Corbane::HostOwner);
-    std::string buttons = "[" + JsonQuote(Utf8(button1)) + "," + JsonQuote(Utf8(button2)) + "," +
-                          JsonQuote(Utf8(button3)) + "]";
-    host_.transcript().Add(JsonObject("alert")
-                               .Number("kind", kind)
-                               .Text("title", Utf8(title))
-                               .Text("message", Utf8(message))
-                               .Text("second", Utf8(second))
-                               .Raw("buttons", buttons)
-                               .Done());
-    if (host_.options().echo) PrintAlert(kind, Utf8(title), Utf8(message), Utf8(second), Utf8(button1));
-    if (host_.showAlert) host_.showAlert(kind, Utf8(title), Utf8(message));
+    const std::string titleText = ToUtf8(title), messageText = ToUtf8(message), secondText = ToUtf8(second);
+    const std::string firstButton = ToUtf8(button1);
+    std::string buttons = "[" + JsonQuote(firstButton) + "," + JsonQuote(ToUtf8(button2)) + "," +
+                          JsonQuote(ToUtf8(button3)) + "]";
+    state_.transcript.Add(JsonObject("alert")
+                              .Number("kind", kind)
+                              .Text("title", titleText)
+                              .Text("message", messageText)
+                              .Text("second", secondText)
+                              .Raw("buttons", buttons)
+                              .Done());
+    if (state_.options.echo) PrintAlert(kind, titleText, messageText, secondText, firstButton);
+    if (state_.host.showAlert) state_.host.showAlert(kind, titleText, messageText);
     return 1;
   }
 
  private:
   std::optional<std::string> Answer(const std::string& title,
                                     const std::vector<std::pair<std::string, std::string>>& filters) {
-    if (auto queued = host_.NextDialogAnswer()) {
+    if (auto queued = state_.NextDialogAnswer()) {
       if (queued->cancel) return std::nullopt;
       return queued->path;
     }
-    if (host_.askFile) {
+    if (state_.host.askFile) {
       std::string path;
-      if (host_.askFile(title, filters, path)) return path;
+      if (state_.host.askFile(title, filters, path)) return path;
       return std::nullopt;
     }
     std::fprintf(stderr, "no answer queued: the file dialog was cancelled\n");
@@ -114,7 +108,8 @@ class HostResponder final : public Pellarin::Responder {
 
   static void PrintAlert(int kind, const std::string& title, const std::string& message, const std::string& second,
                          const std::string& button) {
-    std::vector<std::string> lines{std::string(AlertKindName(kind)) + ": " + title, ""};
+    const char* kindName = Pellarin::AlertKindName(static_cast<Corbane::Int16>(kind));
+    std::vector<std::string> lines{std::string(kindName) + ": " + title, ""};
     for (auto& line : Lines(message)) lines.push_back(line);
     if (!second.empty())
       for (auto& line : Lines(second)) lines.push_back(line);
@@ -122,7 +117,7 @@ class HostResponder final : public Pellarin::Responder {
     PrintFramedBox(lines);
   }
 
-  Host& host_;
+  HostState& state_;
 };
 
 struct Installed {

@@ -5,6 +5,7 @@
 #include "HostInternal.hpp"
 
 namespace fvhost {
+namespace internal {
 
 std::string JsonQuote(const std::string& text) {
   static const char hex[] = "0123456789abcdef";
@@ -28,6 +29,8 @@ std::string JsonQuote(const std::string& text) {
   }
   return out + "\"";
 }
+
+}  // namespace internal
 
 void Transcript::Open(const std::string& path) {
   if (file_) std::fclose(file_);

@@ -6,29 +6,29 @@
 // snapshot of a large project costs one pointer per element.
 #include <cstdio>
 
-#include "ForvaneHost/Host.hpp"
 #include "HostInternal.hpp"
+#include "HostState.hpp"
 
-namespace fvhost {
+namespace fvhost::internal {
 namespace {
 
 std::string CommandEvent(const std::string& name, HostError result, bool undoStep) {
-  return internal::JsonObject("command").Text("name", name).Number("result", result).Flag("undoStep", undoStep).Done();
+  return JsonObject("command").Text("name", name).Number("result", result).Flag("undoStep", undoStep).Done();
 }
 
 }  // namespace
 
-HostError Host::RunCommand(const std::string& name, UndoableCommandProc proc, void* userData) {
+HostError HostState::RunCommand(const std::string& name, UndoableCommandProc proc, void* userData) {
   if (inCommand_ || proc == nullptr) {
     HostError refusal = inCommand_ ? FvErr_CommandRunning : FvErr_BadParameter;
     Corbane::OwnerScope hostMemory(Corbane::HostOwner);
-    transcript_.Add(CommandEvent(name, refusal, false));
+    transcript.Add(CommandEvent(name, refusal, false));
     return refusal;
   }
   std::optional<Project> before;
   {
     Corbane::OwnerScope hostMemory(Corbane::HostOwner);
-    before = project_;
+    before = project;
   }
   inCommand_ = true;
   HostError result = FvErr_General;
@@ -44,52 +44,57 @@ HostError Host::RunCommand(const std::string& name, UndoableCommandProc proc, vo
   Corbane::OwnerScope hostMemory(Corbane::HostOwner);
   // A command that changed nothing leaves nothing to undo, as in any editor;
   // elements are compared by pointer first, so this costs little.
-  bool changed = result == FvErr_NoError && !(project_ == *before);
+  bool changed = result == FvErr_NoError && !(project == *before);
   bool leavesStep = changed;
   if (result == FvErr_NoError && !changed) {
     // nothing to keep and nothing to roll back
   } else if (leavesStep) {
     redo_.clear();
-    undo_.push_back(UndoStep{name, std::move(*before), project_});
+    undo_.push_back(UndoStep{name, std::move(*before), project});
   } else {
-    project_ = std::move(*before);
+    project = std::move(*before);
   }
-  transcript_.Add(CommandEvent(name, result, leavesStep));
+  transcript.Add(CommandEvent(name, result, leavesStep));
   return result;
 }
 
-bool Host::Undo() {
+bool HostState::Undo() {
   if (inCommand_ || undo_.empty()) return false;
   Corbane::OwnerScope hostMemory(Corbane::HostOwner);
   UndoStep step = std::move(undo_.back());
   undo_.pop_back();
-  project_ = step.before;
-  transcript_.Add(internal::JsonObject("undo").Text("name", step.name).Done());
+  project = step.before;
+  transcript.Add(JsonObject("undo").Text("name", step.name).Done());
   redo_.push_back(std::move(step));
   return true;
 }
 
-bool Host::Redo() {
+bool HostState::Redo() {
   if (inCommand_ || redo_.empty()) return false;
   Corbane::OwnerScope hostMemory(Corbane::HostOwner);
   UndoStep step = std::move(redo_.back());
   redo_.pop_back();
-  project_ = step.after;
-  transcript_.Add(internal::JsonObject("redo").Text("name", step.name).Done());
+  project = step.after;
+  transcript.Add(JsonObject("redo").Text("name", step.name).Done());
   undo_.push_back(std::move(step));
   return true;
 }
 
-std::vector<std::string> Host::UndoStepNames() const {
+std::vector<std::string> HostState::UndoStepNames() const {
   std::vector<std::string> names;
   for (const auto& step : undo_) names.push_back(step.name);
   return names;
 }
 
-std::vector<std::string> Host::RedoStepNames() const {
+std::vector<std::string> HostState::RedoStepNames() const {
   std::vector<std::string> names;
   for (const auto& step : redo_) names.push_back(step.name);
   return names;
 }
 
-}  // namespace fvhost
+void HostState::ClearUndoHistory() {
+  undo_.clear();
+  redo_.clear();
+}
+
+}  // namespace fvhost::internal

@@ -55,5 +55,7 @@ class FileDialog {
 // A modal alert. Kinds: -1 error, -2 warning, -3 information (other values: plain).
 Int16 PellarinAlert(Int16 kind, const UniString& title, const UniString& message, const UniString& second,
                     const UniString& button1, const UniString& button2, const UniString& button3);
+// The word an alert of `kind` is shown under: "Error", "Warning", "Information", or "Alert".
+const char* AlertKindName(Int16 kind) noexcept;
 
 }  // namespace Pellarin

@@ -2,8 +2,8 @@
 //
 // Each importer parses and checks the whole document before it changes the
 // project: a document that is malformed, empty or off the schema fails with
-// an error code and a message that says what and where (line), and nothing of
-// that import is kept. The importers never load DTDs, external entities or
+// an error code and `message`, the text of its Fault (what, after "line N: "),
+// and nothing of that import is kept. On success `message` is empty. The importers never load DTDs, external entities or
 // anything from the network.
 #pragma once
 

@@ -1,12 +1,13 @@
 // The host: one project, its undo history, the Session Report, the transcript,
 // the add-ons and the host entry table through which they reach the project.
+// This is what its users see (the command line, tests, benchmarks).
 //
 // One Host is current in a process at a time (the operations of the entry
 // table act on Host::Current()). Everything runs on the thread that made it.
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 
 #include "Corbane/Memory.hpp"
 #include "Forvane/EntryTable.hpp"
+#include "ForvaneHost/Fault.hpp"
 #include "ForvaneHost/Model.hpp"
 
 namespace fvhost {
@@ -103,14 +105,37 @@ struct AddOn {
   std::vector<std::int32_t> resourceModules;
 };
 
-// Why an add-on did not load (distinct, so that callers and tests can tell).
-enum class LoadFailure { None, FileMissing, NotALibrary, ExportMissing, VersionMismatch, HandshakeFailed };
+// Why an add-on did not load: one name per refusal, so that callers and
+// tests can tell them apart (docs/loader.md gives each message).
+enum class LoadFailure {
+  None,
+  FileMissing,      // nothing at the path, or not a regular file
+  NotALibrary,      // the dynamic linker refused it
+  ExportMissing,    // GetExportedFuncAddrs or SetImportedFuncAddrs is not exported
+  VersionMismatch,  // built for another host version
+  AlreadyLoaded,    // the same library file is loaded already
+  TableNotZeroed,   // its exported entry table has unused bytes that are not zero
+  EntryMissing,     // its exported entry table lacks an entry
+  TableRefused,     // SetImportedFuncAddrs answered other than 0
+  Declined,         // DescribeAddOn answered kind 0
+  RegisterFailed,   // RegisterAddOn answered an error
+  StartFailed,      // StartAddOn answered an error
+};
 struct LoadResult {
   LoadFailure failure = LoadFailure::None;
-  std::string message;  // names the file (and both versions for a mismatch)
+  Fault fault;  // placed at the file; names both versions for a mismatch
   int addOn = -1;
 };
 
+class Host;
+namespace internal {
+class HostState;
+HostState& StateOf(Host& host);
+}  // namespace internal
+
+// The host's public face. What its loader, operations and responder share
+// (the call gate, the add-ons and menus as they change, the undo history) is
+// internal::HostState, in the library's own sources.
 class Host {
  public:
   explicit Host(HostOptions options = {});
@@ -120,36 +145,35 @@ class Host {
 
   static Host* Current();  // the newest live Host
 
-  const HostOptions& options() const { return options_; }
-  int hostVersion() const { return options_.hostVersion; }
+  const HostOptions& options() const;
+  int hostVersion() const { return options().hostVersion; }
 
-  // The project. Changes outside an undoable command are refused by the
-  // operations; SetProject replaces the project and clears the undo history.
-  Project& project() { return project_; }
-  const Project& project() const { return project_; }
+  // The project. An add-on changes it only through the operations, inside
+  // undoable commands; SetProject replaces it and clears the undo history.
+  // The mutable project serves the tests that shape it directly.
+  Project& project();
+  const Project& project() const;
   void SetProject(Project project);
 
   // The host entry table (644 or 648 slots; empty slots null).
-  const void* EntryTable() const { return table_.data(); }
-  std::size_t EntryTableBytes() const { return table_.size() * sizeof(void*); }
+  const void* EntryTable() const;
+  std::size_t EntryTableBytes() const;
 
-  // Undo history: one step per undoable command that changed something or not.
+  // Undo history: one step per undoable command that changed something.
   bool Undo();  // false when there is nothing to undo
   bool Redo();
   std::vector<std::string> UndoStepNames() const;  // oldest first
   std::vector<std::string> RedoStepNames() const;  // the next to be redone last
-  bool InCommand() const { return inCommand_; }
+  bool InCommand() const;
 
   // Session Report lines, in order.
-  const std::vector<std::string>& ReportLines() const { return report_; }
-  // withDialog: the line is also shown at once, as a dialog of its own.
-  void AddReportLine(const std::string& line, bool withDialog = false);
+  const std::vector<std::string>& ReportLines() const;
 
-  Transcript& transcript() { return transcript_; }
+  Transcript& transcript();
 
-  // Dialog answers for a scripted run; an interactive front end installs its
-  // own Pellarin responder instead.
-  void QueueDialogAnswer(DialogAnswer answer) { dialogAnswers_.push_back(std::move(answer)); }
+  // Dialog answers for a scripted run; an interactive front end sets askFile
+  // and showAlert instead.
+  void QueueDialogAnswer(DialogAnswer answer);
   // Called when a dialog or an alert is shown with no scripted answer:
   // the interactive front end sets these; unset, dialogs are cancelled.
   std::function<bool(const std::string& title, const std::vector<std::pair<std::string, std::string>>& filters,
@@ -157,64 +181,26 @@ class Host {
       askFile;
   std::function<void(int kind, const std::string& title, const std::string& message)> showAlert;
 
-  // Special folder 4 (created when missing).
-  std::string DataFolder() const;
-
   // Add-ons.
   LoadResult LoadAddOn(const std::string& file);
   // An add-on linked into this process (tests): its entry table is given, it is
   // started like a loaded one, and its token is returned.
   API_Token AttachInProcessAddOn(const std::string& name);
-  const std::vector<AddOn>& addOns() const { return addOns_; }
-  const std::vector<Menu>& menus() const { return menus_; }
-  // Runs "MENU/ITEM" by display texts; false when no such item exists.
+  const std::vector<AddOn>& addOns() const;
+  const std::vector<Menu>& menus() const;
+  // Whether "MENU/ITEM" (by display texts) names an item with a handler.
+  bool HasMenuItem(const std::string& menuSlashItem) const;
+  // Runs "MENU/ITEM"; false when there is no such item.
   bool RunMenuItem(const std::string& menuSlashItem);
   // Calls ReleaseAddOn of every started add-on, then unloads them all.
   void UnloadAddOns();
-  // Writes a memory event for the add-on's owner.
-  void WriteMemoryEvent(int addOn);
 
-  // Counters for fault injection and tests.
-  long OperationCalls() const { return callCount_; }
-
-  // ---- For the operations (the entry table's functions) ----
-  struct CallContext;
-  // Checks token, slot faults and call faults for one operation call; writes
-  // the call event. Returns the error to answer, or 0 to go on.
-  HostError BeginCall(const char* operation, const std::vector<std::string>& subjects, API_Token token,
-                      bool needsToken = true);
-  void EndCall(const char* operation, const std::vector<std::string>& subjects, HostError result);
-  HostError RunCommand(const std::string& name, UndoableCommandProc proc, void* userData);
-  std::optional<DialogAnswer> NextDialogAnswer();
-  int currentAddOn = -1;          // the add-on being called into, or -1
-  std::vector<Menu>& mutableMenus() { return menus_; }
-  std::vector<AddOn>& mutableAddOns() { return addOns_; }
+  // The host operation calls of add-ons so far.
+  long OperationCalls() const;
 
  private:
-  void BuildEntryTable();
-
-  HostOptions options_;
-  Project project_;
-  struct UndoStep {
-    std::string name;
-    Project before;
-    Project after;
-  };
-  std::vector<UndoStep> undo_;
-  std::vector<UndoStep> redo_;
-  bool inCommand_ = false;
-  std::vector<std::string> report_;
-  Transcript transcript_;
-  std::deque<DialogAnswer> dialogAnswers_;
-  std::vector<const void*> table_;
-  std::vector<AddOn> addOns_;
-  std::vector<Menu> menus_;
-  long callCount_ = 0;
-  std::vector<long> perOperationCalls_;
-  Host* previous_ = nullptr;
+  friend internal::HostState& internal::StateOf(Host& host);
+  std::unique_ptr<internal::HostState> state_;
 };
-
-// JSON text of a string, quotes included (for transcript events).
-std::string JsonQuote(const std::string& text);
 
 }  // namespace fvhost

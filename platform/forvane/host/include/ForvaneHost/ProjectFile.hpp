@@ -8,8 +8,8 @@
 
 namespace fvhost {
 
-// Reads a project. On a fault, returns nothing and sets `error` to one clear
-// message naming the place: "FILE:LINE:COLUMN: what is wrong".
+// Reads a project. On a fault, returns nothing and sets `error` to the text
+// of its Fault, which names the place: "FILE:LINE:COLUMN: what is wrong".
 std::optional<Project> LoadProjectFile(const std::string& path, std::string& error);
 std::optional<Project> ParseProject(const std::string& json, const std::string& sourceName, std::string& error);
 
