@@ -24,7 +24,9 @@ using Corbane::UniString;
 
 namespace {
 
-void MarkPartial() noexcept { importExpressionsStatus = 2; }
+// A setting that is not restored, on its own report line: the step goes on
+// with the others and is partial.
+void MarkPartial() noexcept { importExpressionsStatus = Outcome::Partial; }
 
 // The texts that the host accepts, in their saved form; each rejected text is
 // reported.
@@ -166,7 +168,7 @@ HostError Config::restoreExpressions() {
   const HostError listError = host::GetPropertyDefinitions(APINullGuid, definitions);
   if (listError != FvErr_NoError) {
     Report(listError, "Import Expressions and Options Sets: GetPropertyDefinitions failed Error Code: %d");
-    importExpressionsStatus = 0;
+    importExpressionsStatus = Outcome::Failed;
     return listError;
   }
 
@@ -190,7 +192,7 @@ HostError Config::restoreExpressions() {
   if (ReportSavedButGone(met, unplaced)) MarkPartial();
 
   EmptySnapshotStore();
-  if (importExpressionsStatus < 2) importExpressionsStatus = 1;
+  if (importExpressionsStatus < Outcome::Partial) importExpressionsStatus = Outcome::Done;
   return FvErr_NoError;
 }
 

@@ -82,7 +82,7 @@ Outcome Config::exportExpressions() {
   HostError error = host::GetPropertyDefinitions(APINullGuid, definitions);
   if (error != FvErr_NoError) {
     Report(error, "Export Expressions: GetPropertyDefinitions failed Error Code: %d");
-    return 0;
+    return Outcome::Failed;
   }
 
   bool anyGroupMissed = false;
@@ -99,7 +99,7 @@ Outcome Config::exportExpressions() {
     if (definition.definitionType == API_CustomDefinition && IsIfcGroupName(group.name))
       SaveDefinition(group.name, definition);
   }
-  return anyGroupMissed ? 2 : 1;
+  return anyGroupMissed ? Outcome::Partial : Outcome::Done;
 }
 
 }  // namespace quarnel

@@ -64,7 +64,7 @@ class ValueExport {
     for (const API_PropertyDefinition& definition : definitions) ExportProperty(element, elementText, definition);
   }
 
-  Outcome Result() const noexcept { return failed_ ? 2 : 1; }
+  Outcome Result() const noexcept { return failed_ ? Outcome::Partial : Outcome::Done; }
 
  private:
   void ExportProperty(const API_Guid& element, const UniString& elementText, const API_PropertyDefinition& definition) {
@@ -223,21 +223,21 @@ Outcome Config::exportPropertyValues() {
   Array<API_Guid> elements;
   if (HostError error = host::GetElemList(elements); error != FvErr_NoError) {
     Report(error, "Export Property Values: GetElemList failed with Error Code: %d");
-    return 0;
+    return Outcome::Failed;
   }
   PlaceDataFile();
   // Nothing at the data file's name is touched before its lock is held.
   const DataFileHold::Taken taken = dataFileHold.Take(dataFileLocation);
   if (taken == DataFileHold::Taken::InUse) {
     ReportInUse();
-    return 0;
+    return Outcome::Failed;
   }
   LostRows lost;
   DataFileWriter writer(&lost);
   if (taken != DataFileHold::Taken::Held || !writer.Open(dataFileLocation)) {
     dataFileHold.Release();
     Report(FvErr_NoError, "Export Property Values: CSV (data) File creation failed with Error Code: %d");
-    return 0;
+    return Outcome::Failed;
   }
   dataFileHold.RememberWritten(writer.Descriptor());
   // Made after the file, which it then only finds: made before, it would
@@ -248,7 +248,7 @@ Outcome Config::exportPropertyValues() {
   const bool complete = writer.Close();
   if (!complete && !lost.Any())
     Report(FvErr_NoError, "Export Property Values: CSV (data) File could not be written completely");
-  return complete ? run.Result() : 2;
+  return complete ? run.Result() : Outcome::Partial;
 }
 
 }  // namespace quarnel
