@@ -36,6 +36,7 @@ Array<UniString> AcceptedExpressions(const Array<UniString>& savedTexts, const U
   for (const UniString& text : savedTexts) {
     const HostError error = host::CheckPropertyExpressionString(ExpressionCheckForm(text));
     if (error != FvErr_NoError) {
+      // verbatim: "propertry", and no blank before "failed"
       Report(error, "Import Expressions and Option Sets: Expression check ", Name(text), " for propertry ",
              Name(groupName), ":", Name(definitionName), "failed with error %d");
       MarkPartial();
@@ -76,6 +77,7 @@ void RebindDefaultOption(API_PropertyDefinition& definition, const UniString& gr
   definition.defaultValue.basicValue.singleVariant = chosen->keyVariant;
   const HostError error = host::ChangePropertyDefinition(definition);
   if (error != FvErr_NoError) {
+    // verbatim: "default property for property"
     Report(error,
            "Import Expressions and Option Sets: ChangePropertyDefinition (Option Set) to set default property for "
            "property ",
@@ -167,6 +169,7 @@ HostError Config::restoreExpressions() {
   Array<API_PropertyDefinition> definitions;
   const HostError listError = host::GetPropertyDefinitions(APINullGuid, definitions);
   if (listError != FvErr_NoError) {
+    // verbatim: "Options Sets", and "failed Error Code" without "with"
     Report(listError, "Import Expressions and Options Sets: GetPropertyDefinitions failed Error Code: %d");
     importExpressionsStatus = Outcome::Failed;
     return listError;

@@ -46,6 +46,7 @@ constexpr std::array<Row, 8> partialRows{{
     {'c', Judgement::Partial, Judgement::Retained,
      "IFC-SG Classifications and Properties are Imported Successfully!\nOne or more Expressions, Option Sets and "
      "Default Values are not retained! Please check Session Report for details."},
+    // verbatim: "retained." with a full stop
     {'d', Judgement::Lost, Judgement::Partial,
      "IFC-SG Classifications and Properties are Imported Successfully!\nExpressions, Option Sets and Default Values "
      "are not retained!\nOne or more Property Values are not retained. Please check Session Report for details."},
@@ -55,6 +56,7 @@ constexpr std::array<Row, 8> partialRows{{
     {'f', Judgement::Retained, Judgement::Partial,
      "IFC-SG Classifications and Properties are Imported Successfully!\nOne or more Property Values are not "
      "retained! Please check Session Report for details."},
+    // verbatim: "Default Property Values" (rows g and h), where the others say "Default Values"
     {'g', Judgement::Partial, Judgement::Lost,
      "IFC-SG Classifications and Properties are Imported Successfully!\nProperty Values are not retained!\nOne or "
      "more Expressions, Option Sets and Default Property Values are not retained! Please check Session Report for "
@@ -95,7 +97,7 @@ FinalAlert ChooseFinalAlert(const RunOutcomes& o) noexcept {
 
 AlertText FinalAlertText(const FinalAlert& alert) noexcept {
   switch (alert.choice) {
-    case AlertChoice::Success:
+    case AlertChoice::Success:  // verbatim: "Import Successful" without "!"
       return {-3, "Import Successful", "IFC-SG Classifications and Properties are Imported Successfully!"};
     case AlertChoice::Failure:
       return {-1, "Import Failed!",

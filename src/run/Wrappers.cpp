@@ -28,8 +28,8 @@ Outcome Config::importPropertiesAndClassifications() {
 
 Outcome Config::importExpressions() {
   const HostError result = RunAsCommand("Import Expressions", [this] { return restoreExpressions(); });
-  if (result != FvErr_NoError)
-    Report(result, "Import Expressions and Option sets failed with Error Code: %d");
+  // verbatim: "Option sets"
+  if (result != FvErr_NoError) Report(result, "Import Expressions and Option sets failed with Error Code: %d");
   return ImportOutcome(result, importExpressionsStatus);
 }
 

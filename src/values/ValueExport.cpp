@@ -71,6 +71,7 @@ class ValueExport {
     API_PropertyGroup group;
     group.guid = definition.groupGuid;
     if (HostError error = host::GetPropertyGroup(group); error != FvErr_NoError) {
+      // verbatim: "Error Code : % d"
       Report(error, "Export Property Values: GetPropertyGroup of element ", Name(elementText), " for property ",
              Name(definition.name), " failed with Error Code : % d");
       failed_ = true;
@@ -81,6 +82,7 @@ class ValueExport {
 
     ElementPropertyRecord property;
     if (HostError error = host::GetPropertyValue(element, definition.guid, property); error != FvErr_NoError) {
+      // verbatim: "Export Default Property Values" for an element's own value, and "Error Code : % d"
       Report(error, "Export Default Property Values: GetPropertyValue of element ", Name(elementText),
              " for property ", Name(group.name), ":", Name(definition.name), " failed with Error Code : % d");
       failed_ = true;
@@ -99,6 +101,7 @@ class ValueExport {
     // travels; the host's text of it is asked for all the same, since a value
     // the host cannot show is one it would not take back.
     if (HostError error = host::GetPropertyValueString(property, shown_); error != FvErr_NoError) {
+      // verbatim: "Export Default Property Values" for an element's own value, and "Error Code : % d"
       Report(error, "Export Default Property Values: GetPropertyValueString of element ", Name(elementText),
              " for property ", Name(group.name), ":", Name(definition.name), " failed with Error Code : % d");
       failed_ = true;
@@ -236,6 +239,7 @@ Outcome Config::exportPropertyValues() {
   DataFileWriter writer(&lost);
   if (taken != DataFileHold::Taken::Held || !writer.Open(dataFileLocation)) {
     dataFileHold.Release();
+    // verbatim: the line always gives error code 0
     Report(FvErr_NoError, "Export Property Values: CSV (data) File creation failed with Error Code: %d");
     return Outcome::Failed;
   }
