@@ -29,8 +29,9 @@ using values_test::ScratchFolder;
 
 std::string Code(HostError error) { return std::to_string(static_cast<int>(error)); }
 
-quarnel::Outcome Export(InProcessHost& host) {
-  return host.AsAddOn([] { return quarnel::Config().exportPropertyValues(); });
+// The step's outcome code.
+int Export(InProcessHost& host) {
+  return static_cast<int>(host.AsAddOn([] { return quarnel::Config().exportPropertyValues(); }));
 }
 
 struct WallProject {

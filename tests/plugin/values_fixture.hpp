@@ -171,11 +171,11 @@ inline void TakeAsWrittenByTheExport() {
 // wrote unless `from` says it came from elsewhere.
 inline int RunRestore(DataFileFrom from = DataFileFrom::TheExport) {
   if (from == DataFileFrom::TheExport) TakeAsWrittenByTheExport();
-  quarnel::importPropertyValuesStatus = 0;
+  quarnel::importPropertyValuesStatus = quarnel::Outcome::Failed;
   quarnel::Config config;
   auto body = [&config]() -> HostError { return config.restoreValuesFromDataFile(); };
   quarnel::host::CallUndoableCommand(Corbane::UniString("Import Property Values"), body);
-  return quarnel::importPropertyValuesStatus;
+  return static_cast<int>(quarnel::importPropertyValuesStatus);
 }
 
 inline std::string GuidText(const fvhost::Guid& guid) { return fvhost::GuidText(guid); }
