@@ -244,8 +244,9 @@ Outcome Config::exportPropertyValues() {
     return Outcome::Failed;
   }
   dataFileHold.RememberWritten(writer.Descriptor());
-  // Made after the file, which it then only finds: made before, it would
-  // create a file at the name that is not the run's own.
+  // The step holds a host file object for the data file while it writes, as
+  // the command always has; nothing goes through it, the writer owns the file. Made after the file, which it then only finds:
+  // made before, it would create a file at the name that is not the run's own.
   const Nostrel::File file(dataFileLocation, Nostrel::File::Create);
   ValueExport run(writer);
   for (const API_Guid& element : elements) run.ExportElement(element);
