@@ -14,7 +14,7 @@
 #include "host/Report.hpp"
 #include "run/Config.hpp"
 #include "run/RunStatus.hpp"
-#include "values/DataFile.hpp"
+#include "values/RowKey.hpp"
 
 namespace quarnel {
 
@@ -86,7 +86,7 @@ void RebindDefaultOption(API_PropertyDefinition& definition, const UniString& gr
   }
 }
 
-void RestoreOptionSet(API_PropertyDefinition& definition, const UniString& groupName, const UniString& key,
+void RestoreOptionSet(API_PropertyDefinition& definition, const UniString& groupName, const RowKey& key,
                       const Array<API_SingleEnumerationVariant>& savedOptions) {
   const UniString* defaultOptionText = savedDefaultOptions.GetPtr(key);
   definition.collectionType = API_SingleChoiceCollection;
@@ -145,9 +145,9 @@ void RestoreDefaultChoices(API_PropertyDefinition& definition, const UniString& 
 // Expressions first, then an option set, then a default value: at most one.
 // The key of each saved setting met goes into `met`.
 void RestoreDefinition(API_PropertyDefinition& definition, const UniString& groupName,
-                       HashTable<UniString, bool>& met) {
+                       HashTable<RowKey, bool>& met) {
   if (!IsIfcGroupName(groupName)) return;
-  const UniString key = RowKey(groupName, definition.name);
+  const RowKey key(groupName, definition.name);
   if (const Array<UniString>* texts = savedExpressions.GetPtr(key)) {
     RestoreExpressions(definition, groupName, *texts);
   } else if (const Array<API_SingleEnumerationVariant>* options = savedOptionSets.GetPtr(key)) {
@@ -175,7 +175,7 @@ HostError Config::restoreExpressions() {
     return listError;
   }
 
-  HashTable<UniString, bool> met;
+  HashTable<RowKey, bool> met;
   // A definition whose group could not be fetched is reported as that; its
   // saved settings are not said to be gone as well.
   HashTable<UniString, bool> unplaced;

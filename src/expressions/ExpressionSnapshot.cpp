@@ -7,7 +7,7 @@
 #include "host/IfcGroup.hpp"
 #include "host/Report.hpp"
 #include "run/Config.hpp"
-#include "values/DataFile.hpp"
+#include "values/RowKey.hpp"
 
 namespace quarnel {
 
@@ -44,7 +44,7 @@ Array<UniString> DefaultChoiceTexts(const API_PropertyDefinition& definition) {
   return texts;
 }
 
-bool SaveDefaultValue(const UniString& key, const API_PropertyDefinition& definition) {
+bool SaveDefaultValue(const RowKey& key, const API_PropertyDefinition& definition) {
   const API_PropertyValue& defaultValue = definition.defaultValue.basicValue;
   if (!savedDefaultValues.Add(key, defaultValue)) return false;
   // Even a null default may hold keys, which must not go back as they are.
@@ -56,7 +56,7 @@ bool SaveDefaultValue(const UniString& key, const API_PropertyDefinition& defini
 // A definition gives the store its expressions, or else its option set, or
 // else its default value; never more than one of the three.
 void SaveDefinition(const UniString& groupName, const API_PropertyDefinition& definition) {
-  const UniString key = RowKey(groupName, definition.name);
+  const RowKey key(groupName, definition.name);
   const API_PropertyDefaultValue& defaultValue = definition.defaultValue;
   bool saved = false;
   if (defaultValue.hasExpression) {

@@ -71,10 +71,10 @@ void ReportDefaultValue(const SavedDefinition& saved, const API_PropertyValue& v
 
 }  // namespace
 
-bool ReportSavedButGone(const HashTable<UniString, bool>& met, const HashTable<UniString, bool>& unplaced) {
+bool ReportSavedButGone(const HashTable<RowKey, bool>& met, const HashTable<UniString, bool>& unplaced) {
   bool reported = false;
   // Two groups of one name give one key twice; its settings are named once.
-  HashTable<UniString, bool> named;
+  HashTable<RowKey, bool> named;
   for (const SavedDefinition& saved : savedDefinitions) {
     if (met.ContainsKey(saved.key) || unplaced.ContainsKey(saved.definitionName)) continue;
     if (!named.Add(saved.key, true)) continue;

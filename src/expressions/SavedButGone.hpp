@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Corbane/Corbane.hpp"
+#include "values/RowKey.hpp"
 
 namespace quarnel {
 
@@ -11,7 +12,7 @@ namespace quarnel {
 // is not in `met` (the restore found no definition for it), unless a
 // definition of that name is in `unplaced` (its group could not be fetched,
 // which has its own line). True when it wrote any line.
-bool ReportSavedButGone(const Corbane::HashTable<Corbane::UniString, bool>& met,
+bool ReportSavedButGone(const Corbane::HashTable<RowKey, bool>& met,
                         const Corbane::HashTable<Corbane::UniString, bool>& unplaced);
 
 }  // namespace quarnel

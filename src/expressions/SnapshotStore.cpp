@@ -6,11 +6,11 @@ using Corbane::Array;
 using Corbane::HashTable;
 using Corbane::UniString;
 
-HashTable<UniString, Array<UniString>> savedExpressions;
-HashTable<UniString, Array<API_SingleEnumerationVariant>> savedOptionSets;
-HashTable<UniString, UniString> savedDefaultOptions;
-HashTable<UniString, API_PropertyValue> savedDefaultValues;
-HashTable<UniString, Array<UniString>> savedDefaultChoices;
+HashTable<RowKey, Array<UniString>> savedExpressions;
+HashTable<RowKey, Array<API_SingleEnumerationVariant>> savedOptionSets;
+HashTable<RowKey, UniString> savedDefaultOptions;
+HashTable<RowKey, API_PropertyValue> savedDefaultValues;
+HashTable<RowKey, Array<UniString>> savedDefaultChoices;
 Array<SavedDefinition> savedDefinitions;
 
 void EmptySnapshotStore() noexcept {

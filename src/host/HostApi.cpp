@@ -79,8 +79,6 @@ HostError OrMissing(const std::optional<HostError>& answer) noexcept {
 
 }  // namespace
 
-std::size_t KeptEntryTableBytes() noexcept { return keptBytes; }
-
 void KeepEntryTable(const void* hostEntryTable) noexcept {
   if (hostEntryTable == nullptr) return;
   std::memcpy(keptEntryTable, hostEntryTable, keptBytes);

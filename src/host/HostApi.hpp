@@ -19,8 +19,6 @@
 // directly everywhere.
 #pragma once
 
-#include <cstddef>
-
 #include "Corbane/Corbane.hpp"
 #include "Forvane/EntryTable.hpp"
 #include "Nostrel/Nostrel.hpp"
@@ -32,10 +30,8 @@ using Corbane::Int16;
 using Corbane::Int32;
 using Corbane::UniString;
 
-// The size of the host entry table this build keeps: 644 addresses for host
-// version 29, 648 for host version 27.
-std::size_t KeptEntryTableBytes() noexcept;
-// Copies the build's byte count of the host's table into module storage.
+// Copies the build's byte count of the host's table (644 addresses for host
+// version 29, 648 for host version 27) into module storage.
 void KeepEntryTable(const void* hostEntryTable) noexcept;
 bool HasEntryTable() noexcept;
 void SetToken(API_Token token) noexcept;

@@ -9,22 +9,18 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
-#include "Corbane/Memory.hpp"
 #include "Forvane/EntryTable.hpp"
 #include "Nostrel/Nostrel.hpp"
 #include "host/HostApi.hpp"
 #include "host/Report.hpp"
 #include "run/Config.hpp"
 #include "run/RunStatus.hpp"
+#include "values/Narrow.hpp"
 
 namespace quarnel {
 
 namespace {
-
-// The text is held in the host's memory manager like every other block of the plug-in.
-using NarrowText = std::basic_string<char, std::char_traits<char>, Corbane::Allocator<char>>;
 
 constexpr Corbane::Int32 ClassificationMergeMode = 1;
 constexpr Corbane::Int32 ClassificationConflictMode = 0;
@@ -45,7 +41,7 @@ const char* KindOfSpecialFile(mode_t mode) noexcept {
 
 // The configuration's encoding, from its byte-order mark, when it is one the
 // host's importers cannot take.
-const char* WideEncoding(const NarrowText& text) noexcept {
+const char* WideEncoding(const Bytes& text) noexcept {
   const auto starts = [&text](const char* mark, std::size_t length) {
     return text.size() >= length && std::memcmp(text.data(), mark, length) == 0;
   };
@@ -72,7 +68,7 @@ class FileDescriptor {
 // Only a regular file is read, and exactly as many bytes as it holds: opening
 // without blocking keeps a FIFO from holding the run, and the size bounds
 // what a device or a link to one could pour in.
-bool ReadConfigurationFile(const Nostrel::Location& location, NarrowText& text) {
+bool ReadConfigurationFile(const Nostrel::Location& location, Bytes& text) {
   const Corbane::UniString pathText = location.ToDisplayText();
   const Corbane::CStr path = pathText.ToCStr();
   const auto refuse = [&pathText](const char* why, const Corbane::UniString& detail) {
@@ -124,7 +120,7 @@ HostError Config::importSchemaFile() {
                               "IFC+SG Config File", configFile, chosen))
     return FvErr_NoError;
 
-  NarrowText text;
+  Bytes text;
   if (!ReadConfigurationFile(chosen, text)) return FileRefused;
 
   // The text reaches the host as a zero-terminated string: a zero byte ends it.

@@ -10,6 +10,9 @@
 #include "run/Config.hpp"
 #include "values/DataFile.hpp"
 #include "values/DataFileHold.hpp"
+#include "values/DataFileWriter.hpp"
+#include "values/Narrow.hpp"
+#include "values/RecordWords.hpp"
 
 namespace quarnel {
 
@@ -192,7 +195,7 @@ class LostRows final : public DataFileWriter::LostRecords {
     try {
       Corbane::UIndex count = 0;
       if (!SplitNestedRecord(record, fields_, count) || count < 3) return;  // never so: the writer made the record
-      const UniString element = Text(fields_[0]), group = Text(fields_[1]), property = Text(fields_[2]);
+      const UniString element = Widen(fields_[0]), group = Widen(fields_[1]), property = Widen(fields_[2]);
       if (why == DataFileWriter::Loss::TooLong)
         Report(FvErr_NoError, "Export Property Values: value of element ", Name(element), " for property ",
                Name(group), ":", Name(property), " is longer than the data file takes; it is not kept");
@@ -207,10 +210,6 @@ class LostRows final : public DataFileWriter::LostRecords {
   bool Any() const noexcept { return any_; }
 
  private:
-  static UniString Text(const Bytes& bytes) {
-    return UniString(bytes.data(), static_cast<Corbane::UIndex>(bytes.size()), Corbane::CC_Default);
-  }
-
   Array<Bytes> fields_;
   bool any_ = false;
 };

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -20,6 +19,10 @@
 #include "run/RunStatus.hpp"
 #include "values/DataFile.hpp"
 #include "values/DataFileHold.hpp"
+#include "values/DataFileReader.hpp"
+#include "values/Narrow.hpp"
+#include "values/RecordWords.hpp"
+#include "values/RowKey.hpp"
 
 namespace quarnel {
 
@@ -40,45 +43,14 @@ struct RowTexts {
   Corbane::UIndex order = 0;  // the row's place among the element's rows in the file
 };
 
-// A row key in its 8-bit form (SetRowKey), hashed as bytes.
-struct KeyBytes {
-  Bytes text;
-
-  friend bool operator==(const KeyBytes& a, const KeyBytes& b) noexcept { return a.text == b.text; }
-  // Eight bytes a step, since every definition of every element is looked up;
-  // the last mix spreads every byte into the low bits that pick the bucket.
-  friend Corbane::UInt64 GenerateHashValue(const KeyBytes& key) noexcept {
-    constexpr Corbane::UInt64 multiplier = 0xFF51AFD7ED558CCDull;
-    const char* bytes = key.text.data();
-    std::size_t left = key.text.size();
-    Corbane::UInt64 hash = 0x9E3779B97F4A7C15ull ^ left;
-    for (; left >= sizeof(Corbane::UInt64); bytes += sizeof(Corbane::UInt64), left -= sizeof(Corbane::UInt64)) {
-      Corbane::UInt64 word;
-      std::memcpy(&word, bytes, sizeof word);
-      hash = (hash ^ word) * multiplier;
-      hash ^= hash >> 32;
-    }
-    Corbane::UInt64 tail = 0;
-    std::memcpy(&tail, bytes, left);
-    hash = (hash ^ tail) * multiplier;
-    hash ^= hash >> 33;
-    hash *= 0xC4CEB9FE1A85EC53ull;
-    return hash ^ (hash >> 33);
-  }
-};
-
 // Row key -> the row's texts, for the element being restored.
-using ElementRows = Corbane::HashTable<KeyBytes, RowTexts>;
+using ElementRows = Corbane::HashTable<RowKey, RowTexts>;
 
 // A value that is not restored, on its own report line: the step goes on
 // with the others and is partial.
 void MarkPartial() noexcept { importPropertyValuesStatus = Outcome::Partial; }
 
 bool IsWord(std::string_view text, std::string_view word) noexcept { return text == word; }
-
-UniString Text(std::string_view bytes) {
-  return UniString(bytes.data(), static_cast<Corbane::UIndex>(bytes.size()), Corbane::CC_Default);
-}
 
 enum class ValueForm { Cleared, Undefined, Value };
 
@@ -97,7 +69,7 @@ bool ReadInteger(std::string_view text, Int32& number) {
     wide[text.size()] = 0;
     return Corbane::strtovalue(wide, number, Corbane::STV_Decimal, false);
   }
-  return Corbane::strtovalue(Text(text).GetData(), number, Corbane::STV_Decimal, false);
+  return Corbane::strtovalue(Widen(text).GetData(), number, Corbane::STV_Decimal, false);
 }
 
 // The stored double itself, in the stored unit: no scaling, no locale.
@@ -116,7 +88,7 @@ bool ReadItem(API_Variant& variant, const Bytes& valueType, std::string_view tex
     variant.boolValue = text == "True";
     return true;
   }
-  if (IsWord(valueType, ValueTypeWord(API_VariantString))) variant.uniStringValue = Text(text);
+  if (IsWord(valueType, ValueTypeWord(API_VariantString))) variant.uniStringValue = Widen(text);
   return true;
 }
 
@@ -144,10 +116,10 @@ UniString ShownValue(const RowTexts& row) {
   Array<Bytes> items;
   Corbane::UIndex count = 0;
   const bool nested = IsWord(row.collection, listWord) || IsWord(row.collection, multipleChoiceWord);
-  if (!nested || !SplitNestedRecord(row.valueText, items, count)) return QuotedText(Text(row.valueText) + StoredUnit(row));
+  if (!nested || !SplitNestedRecord(row.valueText, items, count)) return QuotedText(Widen(row.valueText) + StoredUnit(row));
   for (Corbane::UIndex i = 0; i < count; ++i) {
     if (i > 0) text += "; ";
-    text += Text(items[i]) + StoredUnit(row);
+    text += Widen(items[i]) + StoredUnit(row);
   }
   return QuotedText(text);
 }
@@ -160,7 +132,7 @@ class ConfiguredProperties {
  public:
   enum class Presence { Configured, NotConfigured, Unknown };
 
-  Presence Of(const KeyBytes& key) {
+  Presence Of(const RowKey& key) {
     if (!listed_) List();
     if (keys_.ContainsKey(key)) return Presence::Configured;
     return complete_ ? Presence::NotConfigured : Presence::Unknown;
@@ -172,7 +144,7 @@ class ConfiguredProperties {
     Array<API_PropertyDefinition> definitions;
     complete_ = host::GetPropertyDefinitions(APINullGuid, definitions) == FvErr_NoError;
     Corbane::HashTable<API_Guid, UniString> groupNames;
-    KeyBytes key;
+    RowKey key;
     for (const API_PropertyDefinition& definition : definitions) {
       if (!groupNames.ContainsKey(definition.groupGuid)) {
         API_PropertyGroup group;
@@ -185,14 +157,14 @@ class ConfiguredProperties {
       }
       const UniString& groupName = groupNames.Get(definition.groupGuid);
       if (!IsIfcGroupName(groupName)) continue;
-      SetRowKey(key.text, groupName, definition.name);
+      SetRowKey(key, groupName, definition.name);
       keys_.Add(key, true);
     }
   }
 
   bool listed_ = false;
   bool complete_ = false;
-  Corbane::HashTable<KeyBytes, bool> keys_;
+  Corbane::HashTable<RowKey, bool> keys_;
 };
 
 // Sets one element's rows on its definitions. Kept for the whole step, so that
@@ -230,7 +202,7 @@ class ElementRestore {
       unmatched_.Push(definition.name);
       return;
     }
-    const KeyBytes* key = KeyOf(definition, group.name);
+    const RowKey* key = KeyOf(definition, group.name);
     if (key == nullptr) return;  // not an IFC property
     RowTexts* row = rows_->GetPtr(*key);
     if (row == nullptr || row->taken) return;
@@ -244,13 +216,13 @@ class ElementRestore {
   // The row key of an IFC property, null for any other. Every element lists
   // the same definitions, and nothing renames a definition or its group while
   // the values are set, so a definition's key is made the first time it is met.
-  const KeyBytes* KeyOf(const API_PropertyDefinition& definition, const UniString& groupName) {
+  const RowKey* KeyOf(const API_PropertyDefinition& definition, const UniString& groupName) {
     DefinitionKey* known = keys_.GetPtr(definition.guid);
     if (known == nullptr) {
       keys_.Add(definition.guid, DefinitionKey{});
       known = keys_.GetPtr(definition.guid);
       known->ifc = IsIfcGroupName(groupName);
-      SetRowKey(known->key.text, groupName, definition.name);
+      SetRowKey(known->key, groupName, definition.name);
     }
     return known->ifc ? &known->key : nullptr;
   }
@@ -335,14 +307,14 @@ class ElementRestore {
         if (IsAsciiText(OptionDisplayText(option, optionText_), text)) found = &option;
       return found;
     }
-    const UniString wide = Text(text);
+    const UniString wide = Widen(text);
     for (const API_SingleEnumerationVariant& option : definition.possibleEnumValues)
       if (OptionDisplayText(option, optionText_) == wide) found = &option;
     return found;
   }
 
   void OptionGone(std::string_view text, const UniString& groupName, const API_PropertyDefinition& definition) {
-    Report(FvErr_NoError, "Import Property Values: option ", Name(QuotedText(Text(text))), " of ", Name(groupName),
+    Report(FvErr_NoError, "Import Property Values: option ", Name(QuotedText(Widen(text))), " of ", Name(groupName),
            ":", Name(definition.name), " is no longer offered; it is not restored on element ", Name(ElementText()));
     MarkPartial();
   }
@@ -359,28 +331,28 @@ class ElementRestore {
   // value, so that nothing the user set is lost without a word.
   void ReportRowsNotTaken() {
     struct NotTaken {
-      const KeyBytes* key;
+      const RowKey* key;
       const RowTexts* row;
     };
     Array<NotTaken> rows;
-    rows_->ForEach([&rows](const KeyBytes& key, const RowTexts& row) {
+    rows_->ForEach([&rows](const RowKey& key, const RowTexts& row) {
       if (!row.taken) rows.Push({&key, &row});
     });
     std::sort(rows.begin(), rows.end(), [](const NotTaken& a, const NotTaken& b) { return a.row->order < b.row->order; });
     for (const NotTaken& entry : rows) ReportRowNotTaken(*entry.key, *entry.row);
   }
 
-  void ReportRowNotTaken(const KeyBytes& key, const RowTexts& row) {
+  void ReportRowNotTaken(const RowKey& key, const RowTexts& row) {
     Bytes group, property;
-    SplitRowKey(key.text, group, property);
-    const UniString propertyName = Text(property);
-    Report(FvErr_NoError, "Import Property Values: property ", Name(Text(group)), ":", Name(propertyName),
+    SplitRowKey(key, group, property);
+    const UniString propertyName = Widen(property);
+    Report(FvErr_NoError, "Import Property Values: property ", Name(Widen(group)), ":", Name(propertyName),
            " of element ", Name(ElementText()), WhyNotTaken(key, propertyName), "; value ", Name(ShownValue(row)),
            " not restored");
     MarkPartial();
   }
 
-  const char* WhyNotTaken(const KeyBytes& key, const UniString& propertyName) {
+  const char* WhyNotTaken(const RowKey& key, const UniString& propertyName) {
     // The definition may be there, under a group that could not be read.
     if (std::find(unmatched_.begin(), unmatched_.end(), propertyName) != unmatched_.end())
       return " could not be matched to its definition";
@@ -400,7 +372,7 @@ class ElementRestore {
   Array<UniString> unmatched_;  // definitions of the element whose group could not be read
   struct DefinitionKey {
     bool ifc = false;
-    KeyBytes key;
+    RowKey key;
   };
   Corbane::HashTable<API_Guid, DefinitionKey> keys_;  // by definition guid
   Array<Bytes> items_;     // of a list or multiple choice; they keep their storage from row to row
@@ -418,7 +390,7 @@ class RecordGrouping {
     const std::string_view element = record.Field(0);
     if (!rows_.IsEmpty() && element != std::string_view(currentElement_)) Apply();
     currentElement_.assign(element);
-    SetRowKey(key_.text, record.Field(1), record.Field(2));
+    SetRowKey(key_, record.Field(1), record.Field(2));
     const Corbane::UIndex order = rows_.GetSize();
     rows_.AddFilled(key_, [&record, order](RowTexts& row) {
       row.valueType.assign(record.Field(3));
@@ -443,7 +415,7 @@ class RecordGrouping {
   }
 
   Bytes currentElement_;
-  KeyBytes key_;
+  RowKey key_;
   ElementRows rows_;
   ElementRestore restore_;
 };
@@ -462,7 +434,7 @@ void ReportFlawedRecord(const DataFileReader& record, Corbane::UIndex number) {
   }
   char digits[24];
   const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
-  Report(FvErr_NoError, "Import Property Values: record ", Name(Text(std::string_view(digits, end.ptr))),
+  Report(FvErr_NoError, "Import Property Values: record ", Name(Widen(std::string_view(digits, end.ptr))),
          " of the data file", cut ? " is cut short" : " is longer than the data file takes", "; it is not restored");
 }
 
@@ -491,26 +463,19 @@ bool WrittenFileIsThere() {
   return IdentityAt(PathText(dataFileLocation).Get()) == dataFileHold.Written();
 }
 
-Bytes Narrowed(const UniString& text) {
-  const Corbane::CStr bytes = Narrow(text);
-  return Bytes(bytes.Get(), bytes.GetLength());
-}
-
 }  // namespace
 
 void applyElementRows(UniString elementGuidText, RowTable rows) {
   enum EntryField : Corbane::UIndex { ValueTypeEntry, MeasureEntry, CollectionEntry, ValueTextEntry, EntryFieldCount };
   ElementRows texts;
-  rows.ForEach([&texts](const UniString& key, const Array<UniString>& entry) {
+  rows.ForEach([&texts](const RowKey& key, const Array<UniString>& entry) {
     if (entry.GetSize() < EntryFieldCount) return;  // as if absent: such an entry restores nothing
-    KeyBytes keyBytes;
-    SetRowKey(keyBytes.text, key);
-    texts.AddFilled(keyBytes, [&entry, order = texts.GetSize()](RowTexts& row) {
+    texts.AddFilled(key, [&entry, order = texts.GetSize()](RowTexts& row) {
       row.order = order;
-      row.valueType = Narrowed(entry[ValueTypeEntry]);
-      row.measure = Narrowed(entry[MeasureEntry]);
-      row.collection = Narrowed(entry[CollectionEntry]);
-      row.valueText = Narrowed(entry[ValueTextEntry]);
+      NarrowInto(row.valueType, entry[ValueTypeEntry]);
+      NarrowInto(row.measure, entry[MeasureEntry]);
+      NarrowInto(row.collection, entry[CollectionEntry]);
+      NarrowInto(row.valueText, entry[ValueTextEntry]);
     });
   });
   ElementRestore().Apply(Narrow(elementGuidText).Get(), &elementGuidText, texts);

@@ -3,13 +3,14 @@
 #pragma once
 
 #include "Corbane/Corbane.hpp"
+#include "values/RowKey.hpp"
 
 namespace quarnel {
 
-// Row key (RowKey) -> value type word, measure word, collection word, value
-// text. The first row of a key wins (Add keeps what is there). The texts are
-// read in their 8-bit form, as the data file carries them.
-using RowTable = Corbane::HashTable<Corbane::UniString, Corbane::Array<Corbane::UniString>>;
+// Row key -> value type word, measure word, collection word, value text. The
+// first row of a key wins (Add keeps what is there). The texts are read in
+// their 8-bit form, as the data file carries them.
+using RowTable = Corbane::HashTable<RowKey, Corbane::Array<Corbane::UniString>>;
 
 // Both arguments are the function's own; callers move them in.
 void applyElementRows(Corbane::UniString elementGuidText, RowTable rows);

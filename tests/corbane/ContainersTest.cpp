@@ -167,6 +167,14 @@ TEST_F(HashTableStorage, RefillingAfterRemoveAllKeepingStorageReusesEveryBlock) 
   EXPECT_EQ(rows.Get(keys[39]), (Array<UniString>{"short", "short", "short", "short"}));
 }
 
+TEST(HashBytes, HashesTheBytesAloneAndEveryOneOfThem) {
+  const char key[] = "Pset_WallCommon:FireRating", same[] = "Pset_WallCommon:FireRating";
+  const char other[] = "Pset_WallCommon:FireRatinG";
+  EXPECT_EQ(HashBytes(key, sizeof key - 1), HashBytes(same, sizeof same - 1));
+  EXPECT_NE(HashBytes(key, sizeof key - 1), HashBytes(other, sizeof other - 1));  // a byte after the last full step
+  EXPECT_NE(HashBytes(key, 8), HashBytes(key, 9));
+}
+
 TEST_F(HashTableStorage, KeptPairsAreGivenBackByClearMoveAndTheTablesEnd) {
   {
     HashTable<UniString, UniString> table;

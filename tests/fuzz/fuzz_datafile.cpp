@@ -18,7 +18,8 @@
 #include <vector>
 
 #include "FuzzCheck.hpp"
-#include "values/DataFile.hpp"
+#include "values/DataFileReader.hpp"
+#include "values/DataFileWriter.hpp"
 
 namespace {
 

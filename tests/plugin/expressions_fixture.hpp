@@ -16,7 +16,7 @@
 #include "run/RunStatus.hpp"
 #include "support/InProcessHost.hpp"
 #include "support/ProjectBuilder.hpp"
-#include "values/DataFile.hpp"
+#include "values/RowKey.hpp"
 
 namespace expressions_test {
 
@@ -39,7 +39,7 @@ inline std::string S(const Corbane::UniString& text) { return std::string(text.T
 
 inline std::string Code(HostError error) { return std::to_string(error); }
 
-inline Corbane::UniString Key(const std::string& group, const std::string& definition) {
+inline quarnel::RowKey Key(const std::string& group, const std::string& definition) {
   return quarnel::RowKey(U(group), U(definition));
 }
 

@@ -67,7 +67,7 @@ TEST_F(ExpressionSnapshot, OptionSetWithoutAUsableDefaultSavesOnlyTheList) {
 
   for (const char* name : {"NoDefault", "NullDefault", "StrayDefault"}) {
     SCOPED_TRACE(name);
-    const Corbane::UniString key = Key("Pset_DoorCommon", name);
+    const quarnel::RowKey key = Key("Pset_DoorCommon", name);
     EXPECT_TRUE(savedOptionSets.ContainsKey(key));
     EXPECT_FALSE(savedDefaultOptions.ContainsKey(key));
   }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "values/DataFileReader.hpp"
+#include "values/DataFileWriter.hpp"
 #include "values_fixture.hpp"
 
 namespace {
@@ -162,49 +164,6 @@ TEST(DataFileForm, RecordsReadTheSameWhereverTheyFallInTheReadersBlocks) {
   const auto records = ReadAll(folder.DataFile());
   ASSERT_EQ(records.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(records[i], expected[i]) << "record " << i;
-}
-
-// Keys of different pairs of names never meet, and a record's names key as
-// the host's names do: by their text, whatever bytes the file held.
-TEST(RowKeys, DifferentPairsOfNamesNeverShareAKey) {
-  using quarnel::RowKey;
-  EXPECT_EQ(RowKey("Pset_WallCommon", "FireRating"), UniString("Pset_WallCommon:FireRating"));
-  EXPECT_EQ(RowKey("Pset_A:B", "C"), UniString("Pset_A\\:B:C"));
-  EXPECT_EQ(RowKey("Pset_A", "B:C"), UniString("Pset_A:B:C"));
-  EXPECT_EQ(RowKey("Pset_A\\", ":C"), UniString("Pset_A\\\\::C"));
-  EXPECT_NE(RowKey("Pset_A:", "C"), RowKey("Pset_A\\", ":C"));
-}
-
-TEST(RowKeys, FileBytesAndHostNamesGiveOneKeyForOneText) {
-  auto fromFile = [](std::string_view group, std::string_view property) {
-    quarnel::Bytes key;
-    quarnel::SetRowKey(key, group, property);
-    return std::string(key.data(), key.size());
-  };
-  auto fromHost = [](const UniString& group, const UniString& property) {
-    quarnel::Bytes key;
-    quarnel::SetRowKey(key, group, property);
-    return std::string(key.data(), key.size());
-  };
-  auto fromRowKey = [](const UniString& group, const UniString& property) {
-    quarnel::Bytes key;
-    quarnel::SetRowKey(key, quarnel::RowKey(group, property));
-    return std::string(key.data(), key.size());
-  };
-  for (const auto& [group, property] : std::vector<std::pair<std::string, std::string>>{
-           {"Pset_WallCommon", "FireRating"}, {"Pset_A:B\\", "C:\\"}, {"Pset_Übersicht", "Größe ∅ 😀"}, {"Pset_", ""}}) {
-    const UniString g(group.c_str()), p(property.c_str());
-    EXPECT_EQ(fromFile(group, property), fromHost(g, p)) << group;
-    EXPECT_EQ(fromRowKey(g, p), fromHost(g, p)) << group;
-  }
-  // A byte the text reading replaces keys as the replacement character does.
-  const UniString replaced(u"Pset_\uFFFD");
-  EXPECT_EQ(fromFile("Pset_\xFF", "X"), fromHost(replaced, "X"));
-  // A lone surrogate, which no text read from the file holds, matches only itself.
-  const Corbane::UniChar lone[] = {u'P', u's', u'e', u't', u'_', 0xD800, 0};
-  EXPECT_NE(fromHost(UniString(lone), "X"), fromHost(replaced, "X"));
-  EXPECT_NE(fromHost(UniString(lone), "X"), fromFile(quarnel::Narrow(UniString(lone)).Get(), "X"));
-  EXPECT_EQ(fromRowKey(UniString(lone), "X"), fromHost(UniString(lone), "X"));
 }
 
 TEST(DataFileForm, OpeningFailsCleanly) {
