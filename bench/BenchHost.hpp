@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ProjectGenerator.hpp"
-#include "support/InProcessHost.hpp"
+#include "support/in_process_host.hpp"
 #include "values_fixture.hpp"
 
 namespace quarnel_bench {

@@ -12,8 +12,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "RunForvane.hpp"
-#include "TestFiles.hpp"
+#include "run_forvane.hpp"
+#include "test_files.hpp"
 #include "interactive_test.hpp"
 
 extern char** environ;

@@ -12,7 +12,7 @@
 #include "Corbane/Debug.hpp"
 #include "HostInternal.hpp"
 #include "HostState.hpp"
-#include "HostTestSupport.hpp"
+#include "host_test_support.hpp"
 #include "Pellarin/Pellarin.hpp"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "ForvaneHost/ProjectFile.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/project_builder.hpp"
 
 namespace {
 

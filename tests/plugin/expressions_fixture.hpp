@@ -14,8 +14,8 @@
 #include "expressions/SnapshotStore.hpp"
 #include "run/Config.hpp"
 #include "run/RunStatus.hpp"
-#include "support/InProcessHost.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/in_process_host.hpp"
+#include "support/project_builder.hpp"
 #include "values/DataFile.hpp"
 
 namespace expressions_test {

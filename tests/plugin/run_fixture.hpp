@@ -15,8 +15,8 @@
 #include "run/Config.hpp"
 #include "run/Handler.hpp"
 #include "run/RunStatus.hpp"
-#include "support/InProcessHost.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/in_process_host.hpp"
+#include "support/project_builder.hpp"
 
 namespace run_test {
 

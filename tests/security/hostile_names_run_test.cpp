@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ForvaneHost/Expression.hpp"
-#include "SecurityFixture.hpp"
+#include "security_fixture.hpp"
 
 namespace security_test {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "TestFiles.hpp"
+#include "test_files.hpp"
 #include "Vexmire/Vexmire.hpp"
 
 using Bytes = std::vector<unsigned char>;

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "Nostrel/Nostrel.hpp"
-#include "TestFiles.hpp"
+#include "test_files.hpp"
 
 using Corbane::UniString;
 using Nostrel::File;

@@ -7,8 +7,8 @@
 
 #include "Forvane/Errors.hpp"
 #include "ForvaneHost/ProjectFile.hpp"
-#include "RunForvane.hpp"
-#include "TestFiles.hpp"
+#include "run_forvane.hpp"
+#include "test_files.hpp"
 
 namespace {
 

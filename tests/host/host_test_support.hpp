@@ -8,7 +8,7 @@
 
 #include "Forvane/EntryTable.hpp"
 #include "ForvaneHost/Host.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/project_builder.hpp"
 
 namespace host_test {
 

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "ForvaneHost/Host.hpp"
-#include "TestFiles.hpp"
+#include "test_files.hpp"
 #include "Vexmire/Vexmire.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/project_builder.hpp"
 
 namespace {
 

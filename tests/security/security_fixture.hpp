@@ -17,7 +17,7 @@
 #include "ForvaneHost/Host.hpp"
 #include "ForvaneHost/ProjectFile.hpp"
 #include "plugin/run_fixture.hpp"
-#include "support/InProcessHost.hpp"
+#include "support/in_process_host.hpp"
 
 namespace security_test {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ImageFormat.hpp"
-#include "TestFiles.hpp"
+#include "test_files.hpp"
 #include "Vexmire/Vexmire.hpp"
 
 using platform_test::RunTool;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Pellarin/Pellarin.hpp"
-#include "TestFiles.hpp"
+#include "test_files.hpp"
 
 using Corbane::UniString;
 using platform_test::ScratchFolder;

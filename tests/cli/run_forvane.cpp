@@ -1,11 +1,11 @@
-#include "RunForvane.hpp"
+#include "run_forvane.hpp"
 
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "TestFiles.hpp"
+#include "test_files.hpp"
 
 extern char** environ;
 

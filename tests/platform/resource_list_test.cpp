@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "TestFiles.hpp"
+#include "test_files.hpp"
 
 using platform_test::RunTool;
 using platform_test::ScratchFolder;
