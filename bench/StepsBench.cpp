@@ -101,6 +101,15 @@ struct Totals {
   std::int64_t peak = 0;
   std::int64_t iterations = 0;
 
+  // One iteration: the step's time is the one the benchmark reports.
+  void Add(benchmark::State& state, double stepSeconds, double baselineSeconds, std::int64_t peakBytes) {
+    state.SetIterationTime(stepSeconds);
+    step += stepSeconds;
+    baseline += baselineSeconds;
+    peak = std::max(peak, peakBytes);
+    ++iterations;
+  }
+
   // `withElementList`: the step holds the host's element list (16 bytes an element).
   void Report(benchmark::State& state, int elements, bool withElementList) const {
     const double perElement = 1e9 / static_cast<double>(iterations) / elements;
@@ -133,11 +142,7 @@ void ExportStep(benchmark::State& state, ProjectShape shape) {
       if (quarnel::Config().exportPropertyValues() != 1) std::abort();
     });
     if (totals.iterations % 2 == 0) runBaseline();
-    state.SetIterationTime(step);
-    totals.step += step;
-    totals.baseline += baseline;
-    totals.peak = std::max(totals.peak, peak);
-    ++totals.iterations;
+    totals.Add(state, step, baseline, peak);
   }
   totals.Report(state, shape.elements, true);
 }
@@ -145,7 +150,7 @@ void ExportStep(benchmark::State& state, ProjectShape shape) {
 void PrepareImport(BenchHost& bench) {
   if (bench.reimported) return;
   bench.host().AsAddOn([] { return quarnel::Config().exportPropertyValues(); });
-  bench.dataFileText = values_test::ReadText(bench.folder.DataFile());
+  bench.dataFileText = testing_support::ReadText(values_test::DataFileIn(bench.folder));
   values_test::Reimport(bench.host().project());
   bench.ForgetUndo();
   bench.reimported = true;
@@ -171,17 +176,13 @@ void ImportStep(benchmark::State& state, ProjectShape shape) {
       bench.UndoAndForget();
     };
     if (totals.iterations % 2 == 1) runBaseline();
-    values_test::WriteText(bench.folder.DataFile(), bench.dataFileText);
+    testing_support::WriteText(values_test::DataFileIn(bench.folder), bench.dataFileText);
     const std::int64_t peak = PeakDuring(bench, step, [] {
       if (values_test::RunRestore() != 1) std::abort();
     });
     bench.UndoAndForget();
     if (totals.iterations % 2 == 0) runBaseline();
-    state.SetIterationTime(step);
-    totals.step += step;
-    totals.baseline += baseline;
-    totals.peak = std::max(totals.peak, peak);
-    ++totals.iterations;
+    totals.Add(state, step, baseline, peak);
   }
   totals.Report(state, shape.elements, false);
 }
@@ -191,21 +192,10 @@ void ImportStep(benchmark::State& state, ProjectShape shape) {
 
 int main(int argc, char** argv) {
   using namespace quarnel_bench;
-  for (int elements : Sizes(argc, argv)) {
-    ProjectShape shape;
-    shape.elements = elements;
-    const int iterations = IterationsFor(elements);
-    std::string n = "/";
-    n += std::to_string(elements);
+  return RunForEachSize(argc, argv, [](const ProjectShape& shape, const std::string& n, int iterations) {
     benchmark::RegisterBenchmark(("ExportStep" + n).c_str(), ExportStep, shape)
         ->UseManualTime()->Iterations(iterations)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("ImportStep" + n).c_str(), ImportStep, shape)
         ->UseManualTime()->Iterations(iterations)->Unit(benchmark::kMillisecond);
-  }
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  BenchHost::Drop();
-  return 0;
+  });
 }

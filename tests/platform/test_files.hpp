@@ -1,5 +1,5 @@
-// Scratch files for the platform tests: a fresh folder per test, removed
-// afterwards, and running a tool with its output captured.
+// Files for the platform tests: bytes in a scratch folder, and running a tool
+// with its output captured.
 #pragma once
 
 #include <sys/wait.h>
@@ -8,52 +8,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "support/scratch_folder.hpp"
+
 namespace platform_test {
 
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quarnel-platform-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  const std::string& Path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  std::string Write(const std::string& name, const std::string& content) const {
-    const std::string path = *this / name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
-  std::string WriteBytes(const std::string& name, const std::vector<unsigned char>& bytes) const {
-    const std::string path = *this / name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return path;
-  }
-
- private:
-  std::string path_;
-};
-
-inline std::vector<unsigned char> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+inline std::string WriteBytes(const testing_support::ScratchFolder& folder, const std::string& name,
+                              const std::vector<unsigned char>& bytes) {
+  return folder.Write(name, std::string(bytes.begin(), bytes.end()));
 }
 
-inline std::string ReadText(const std::string& path) {
-  const std::vector<unsigned char> bytes = ReadBytes(path);
-  return std::string(bytes.begin(), bytes.end());
+inline std::vector<unsigned char> ReadBytes(const std::string& path) {
+  const std::string text = testing_support::ReadText(path);
+  return std::vector<unsigned char>(text.begin(), text.end());
 }
 
 struct ToolRun {

@@ -24,6 +24,7 @@
 #include "run/RunStatus.hpp"
 #include "support/in_process_host.hpp"
 #include "support/project_builder.hpp"
+#include "support/scratch_folder.hpp"
 #include "values/DataFile.hpp"
 #include "values/DataFileHold.hpp"
 #include "values/ValueImport.hpp"
@@ -32,65 +33,8 @@ namespace values_test {
 
 namespace fs = std::filesystem;
 
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "quarnel-values-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch folder");
-    path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  const fs::path& path() const { return path_; }
-  fs::path DataFile() const { return path_ / quarnel::dataFileName; }
-
- private:
-  fs::path path_;
-};
-
-inline fvhost::HostOptions OptionsFor(const ScratchFolder& folder, std::vector<fvhost::FaultRule> faults = {}) {
-  fvhost::HostOptions options = testing_support::InProcessHost::QuietOptions();
-  options.specialFolder = folder.path().string();
-  options.faults = std::move(faults);
-  return options;
-}
-
-inline fvhost::FaultRule Fail(const std::string& operation, const std::string& subject = "",
-                              HostError error = FvErr_General, int nth = 0) {
-  fvhost::FaultRule rule;
-  rule.operation = operation;
-  rule.nth = nth;
-  if (!subject.empty()) rule.subject = subject;
-  rule.error = error;
-  return rule;
-}
-
-inline std::string ReadText(const fs::path& file) {
-  std::string text;
-  if (std::FILE* in = std::fopen(file.c_str(), "rb")) {
-    char chunk[4096];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) text.append(chunk, n);
-    std::fclose(in);
-  }
-  return text;
-}
-
-inline void WriteText(const fs::path& file, const std::string& text) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << text;
-}
-
-inline std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
+// Where the steps keep the data file when `folder` is special folder 4.
+inline fs::path DataFileIn(const testing_support::ScratchFolder& folder) { return folder.path() / quarnel::dataFileName; }
 
 inline bool IsIfc(const std::string& groupName) { return quarnel::IsIfcGroupName(Corbane::UniString(groupName.c_str())); }
 

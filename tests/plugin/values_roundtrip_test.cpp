@@ -25,10 +25,10 @@ using testing_support::ProjectBuilder;
 using values_test::ChosenText;
 using values_test::DefinitionNamed;
 using values_test::GuidText;
-using values_test::OptionsFor;
+using testing_support::OptionsFor;
 using values_test::Reimport;
 using values_test::RunRestore;
-using values_test::ScratchFolder;
+using testing_support::ScratchFolder;
 using values_test::UserValue;
 
 struct RoundTrip {
