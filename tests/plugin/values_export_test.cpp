@@ -399,7 +399,7 @@ TEST(ValueExportFailures, AFullDiskNamesExactlyTheRowsThatAreNotInTheFile) {
   EXPECT_LT(lines.size(), 350u);
   EXPECT_EQ(host.Report(), named);
 
-  values_test::Reimport(host.project());
+  values_test::Reimport(host);
   EXPECT_EQ(host.AsAddOn([] { return values_test::RunRestore(); }), 1);
   for (std::size_t e = 0; e < elements.size(); ++e) {
     const fvhost::PropertyValue* value = values_test::UserValue(host.project(), elements[e], "Pset_SpaceCommon", "Note");
