@@ -154,7 +154,7 @@ void ExportStep(benchmark::State& state, ProjectShape shape) {
     auto runBaseline = [&] { baseline = Seconds([&] { bench.host().AsAddOn([] { ExportHostCalls(); return 0; }); }); };
     if (totals.iterations % 2 == 1) runBaseline();
     const std::int64_t peak = PeakDuring(bench, step, [] {
-      if (quarnel::Config().exportPropertyValues() != 1) std::abort();
+      if (quarnel::Config().exportPropertyValues() != quarnel::Outcome::Done) std::abort();
     });
     if (totals.iterations % 2 == 0) runBaseline();
     totals.Add(state, step, baseline, peak);

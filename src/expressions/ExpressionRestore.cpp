@@ -24,7 +24,9 @@ using Corbane::UniString;
 
 namespace {
 
-void MarkPartial() noexcept { importExpressionsStatus = 2; }
+// A setting that is not restored, on its own report line: the step goes on
+// with the others and is partial.
+void MarkPartial() noexcept { importExpressionsStatus = Outcome::Partial; }
 
 // The texts that the host accepts, in their saved form; each rejected text is
 // reported.
@@ -34,6 +36,7 @@ Array<UniString> AcceptedExpressions(const Array<UniString>& savedTexts, const U
   for (const UniString& text : savedTexts) {
     const HostError error = host::CheckPropertyExpressionString(ExpressionCheckForm(text));
     if (error != FvErr_NoError) {
+      // verbatim: "propertry", and no blank before "failed"
       Report(error, "Import Expressions and Option Sets: Expression check ", Name(text), " for propertry ",
              Name(groupName), ":", Name(definitionName), "failed with error %d");
       MarkPartial();
@@ -74,6 +77,7 @@ void RebindDefaultOption(API_PropertyDefinition& definition, const UniString& gr
   definition.defaultValue.basicValue.singleVariant = chosen->keyVariant;
   const HostError error = host::ChangePropertyDefinition(definition);
   if (error != FvErr_NoError) {
+    // verbatim: "default property for property"
     Report(error,
            "Import Expressions and Option Sets: ChangePropertyDefinition (Option Set) to set default property for "
            "property ",
@@ -165,8 +169,9 @@ HostError Config::restoreExpressions() {
   Array<API_PropertyDefinition> definitions;
   const HostError listError = host::GetPropertyDefinitions(APINullGuid, definitions);
   if (listError != FvErr_NoError) {
+    // verbatim: "Options Sets", and "failed Error Code" without "with"
     Report(listError, "Import Expressions and Options Sets: GetPropertyDefinitions failed Error Code: %d");
-    importExpressionsStatus = 0;
+    importExpressionsStatus = Outcome::Failed;
     return listError;
   }
 
@@ -190,7 +195,7 @@ HostError Config::restoreExpressions() {
   if (ReportSavedButGone(met, unplaced)) MarkPartial();
 
   EmptySnapshotStore();
-  if (importExpressionsStatus < 2) importExpressionsStatus = 1;
+  if (importExpressionsStatus < Outcome::Partial) importExpressionsStatus = Outcome::Done;
   return FvErr_NoError;
 }
 

@@ -81,8 +81,9 @@ Outcome Config::exportExpressions() {
   Corbane::Array<API_PropertyDefinition> definitions;
   HostError error = host::GetPropertyDefinitions(APINullGuid, definitions);
   if (error != FvErr_NoError) {
+    // verbatim: "failed Error Code" without "with"
     Report(error, "Export Expressions: GetPropertyDefinitions failed Error Code: %d");
-    return 0;
+    return Outcome::Failed;
   }
 
   bool anyGroupMissed = false;
@@ -91,6 +92,7 @@ Outcome Config::exportExpressions() {
     group.guid = definition.groupGuid;
     error = host::GetPropertyGroup(group);
     if (error != FvErr_NoError) {
+      // verbatim: "Error Code : % d" (a blank before the colon, and printf's blank flag)
       Report(error, "Export Expressions: GetPropertyGroup for property ", Name(definition.name),
              " failed with Error Code : % d");
       anyGroupMissed = true;
@@ -99,7 +101,7 @@ Outcome Config::exportExpressions() {
     if (definition.definitionType == API_CustomDefinition && IsIfcGroupName(group.name))
       SaveDefinition(group.name, definition);
   }
-  return anyGroupMissed ? 2 : 1;
+  return anyGroupMissed ? Outcome::Partial : Outcome::Done;
 }
 
 }  // namespace quarnel

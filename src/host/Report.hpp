@@ -1,5 +1,9 @@
 // Session Report lines.
 //
+// Report lines and alert texts are verbatim: users and tools match on them,
+// odd spellings and blanks included. Never tidy one; each odd one is marked
+// "verbatim:" where it is defined.
+//
 // A line is fixed pieces joined with names. The fixed pieces are the line's
 // format text and carry its one placeholder for the error code; a name (a
 // group, a definition, an element guid text, an expression) is plain text, so

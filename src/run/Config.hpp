@@ -1,9 +1,5 @@
 // One run of the import command: six steps, always in this order, each a
-// method returning its outcome code.
-//
-// Outcome codes: 1 the step did all its work; 2 partial (for step 4: the
-// classification import failed); 3 step 4 only: the property import failed;
-// 0 the step failed as a whole (step 4: no file chosen); -1 not run.
+// method returning its outcome.
 //
 // Config holds nothing; what the steps hand to each other lives in module
 // storage (the snapshot store, the data file and its place, the run status
@@ -15,7 +11,18 @@
 
 namespace quarnel {
 
-using Outcome = Corbane::Int8;
+// A step's outcome. Each keeps the number of the outcome code it names, so
+// that whatever prints or compares an outcome sees the codes it always saw.
+enum class Outcome : Corbane::Int8 {
+  NotRun = -1,  // what it builds on did not work
+  Failed = 0,   // the step failed as a whole (step 4: also no file chosen)
+  Done = 1,     // the step did all its work
+  Partial = 2,  // some of its work was not done; each miss has its report line
+  // Step 4 only: its two imports, and which of them failed. The command
+  // failed either way; the classification failure shares Partial's code.
+  ClassificationsFailed = Partial,
+  PropertiesFailed = 3,
+};
 
 class Config {
  public:

@@ -9,13 +9,13 @@ namespace quarnel {
 namespace {
 
 // A pair is an export step and its restore step. The three judgements are not
-// exclusive (0 and 2 is both lost and partial); the row order settles it.
+// exclusive (Failed and Partial is both lost and partial); the row order settles it.
 struct Pair {
   Outcome exported;
   Outcome restored;
-  bool Lost() const noexcept { return exported == 0 || restored == 0; }
-  bool Partial() const noexcept { return exported == 2 || restored == 2; }
-  bool Retained() const noexcept { return exported == 1 && restored == 1; }
+  bool Lost() const noexcept { return exported == Outcome::Failed || restored == Outcome::Failed; }
+  bool Partial() const noexcept { return exported == Outcome::Partial || restored == Outcome::Partial; }
+  bool Retained() const noexcept { return exported == Outcome::Done && restored == Outcome::Done; }
 };
 
 enum class Judgement { Lost, Partial, Retained };
@@ -46,6 +46,7 @@ constexpr std::array<Row, 8> partialRows{{
     {'c', Judgement::Partial, Judgement::Retained,
      "IFC-SG Classifications and Properties are Imported Successfully!\nOne or more Expressions, Option Sets and "
      "Default Values are not retained! Please check Session Report for details."},
+    // verbatim: "retained." with a full stop
     {'d', Judgement::Lost, Judgement::Partial,
      "IFC-SG Classifications and Properties are Imported Successfully!\nExpressions, Option Sets and Default Values "
      "are not retained!\nOne or more Property Values are not retained. Please check Session Report for details."},
@@ -55,6 +56,7 @@ constexpr std::array<Row, 8> partialRows{{
     {'f', Judgement::Retained, Judgement::Partial,
      "IFC-SG Classifications and Properties are Imported Successfully!\nOne or more Property Values are not "
      "retained! Please check Session Report for details."},
+    // verbatim: "Default Property Values" (rows g and h), where the others say "Default Values"
     {'g', Judgement::Partial, Judgement::Lost,
      "IFC-SG Classifications and Properties are Imported Successfully!\nProperty Values are not retained!\nOne or "
      "more Expressions, Option Sets and Default Property Values are not retained! Please check Session Report for "
@@ -79,14 +81,14 @@ const Row* FirstMatchingRow(const Pair& expressions, const Pair& values) noexcep
 FinalAlert ChooseFinalAlert(const RunOutcomes& o) noexcept {
   const Outcome D = o.deleteProperties;
   const Outcome I = o.importSchema;
-  if (D == 0 || I == 0) return {AlertChoice::Failure};
+  if (D == Outcome::Failed || I == Outcome::Failed) return {AlertChoice::Failure};
   // A failed import is shown as a failure also when a group could not be
   // removed before it: the user ran the command and it did not do its work.
-  if (I == 2 || I == 3) return {AlertChoice::Failure};
-  if (I != 1) return {AlertChoice::None};
+  if (I == Outcome::ClassificationsFailed || I == Outcome::PropertiesFailed) return {AlertChoice::Failure};
+  if (I != Outcome::Done) return {AlertChoice::None};
   const Pair expressions{o.exportExpressions, o.importExpressions};
   const Pair values{o.exportPropertyValues, o.importPropertyValues};
-  if (D == 1 && expressions.Retained() && values.Retained()) return {AlertChoice::Success};
+  if (D == Outcome::Done && expressions.Retained() && values.Retained()) return {AlertChoice::Success};
   const Row* row = FirstMatchingRow(expressions, values);
   // Only a group that stayed while both pairs were retained matches no row.
   if (row == nullptr) return {AlertChoice::PartialSuccess, groupsLeftRow};
@@ -95,7 +97,7 @@ FinalAlert ChooseFinalAlert(const RunOutcomes& o) noexcept {
 
 AlertText FinalAlertText(const FinalAlert& alert) noexcept {
   switch (alert.choice) {
-    case AlertChoice::Success:
+    case AlertChoice::Success:  // verbatim: "Import Successful" without "!"
       return {-3, "Import Successful", "IFC-SG Classifications and Properties are Imported Successfully!"};
     case AlertChoice::Failure:
       return {-1, "Import Failed!",

@@ -1,4 +1,4 @@
-// The one alert that ends a run, chosen from the six steps' outcome codes.
+// The one alert that ends a run, chosen from the six steps' outcomes.
 #pragma once
 
 #include "Corbane/UniString.hpp"
@@ -7,12 +7,12 @@
 namespace quarnel {
 
 struct RunOutcomes {
-  Outcome exportExpressions = 0;      // E
-  Outcome exportPropertyValues = 0;   // P
-  Outcome deleteProperties = 0;       // D
-  Outcome importSchema = -1;          // I
-  Outcome importExpressions = -1;     // X
-  Outcome importPropertyValues = -1;  // V
+  Outcome exportExpressions = Outcome::Failed;     // E
+  Outcome exportPropertyValues = Outcome::Failed;  // P
+  Outcome deleteProperties = Outcome::Failed;      // D
+  Outcome importSchema = Outcome::NotRun;          // I
+  Outcome importExpressions = Outcome::NotRun;     // X
+  Outcome importPropertyValues = Outcome::NotRun;  // V
 };
 
 enum class AlertChoice { None, Success, PartialSuccess, Failure };

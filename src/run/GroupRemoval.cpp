@@ -20,7 +20,7 @@ Outcome Config::deleteProperties() {
   const HostError result = host::CallUndoableCommand(Corbane::UniString("Delete Property Groups"), body);
   // A body that ran has written its own line for a failure; a command the
   // host did not run has no other line to send the user to.
-  if (result != 0 && !ran) Report(result, "Delete Property Groups: Failed with error code: %d");
+  if (result != FvErr_NoError && !ran) Report(result, "Delete Property Groups: Failed with error code: %d");
   return DeletePropertiesOutcome(result, deletePropertiesStatus);
 }
 
@@ -28,20 +28,20 @@ HostError Config::deletePropertiesBody() {
   // Fetched once, before any deletion: removing a group does not disturb the visit.
   Corbane::Array<API_PropertyGroup> groups;
   const HostError listError = host::GetPropertyGroups(groups);
-  if (listError != 0) {
+  if (listError != FvErr_NoError) {
     Report(listError, "Removing Property: GetPropertyGroups failed with error code: %d");
-    deletePropertiesStatus = 0;
+    deletePropertiesStatus = Outcome::Failed;
     return listError;
   }
   for (const API_PropertyGroup& group : groups) {
     if (!IsIfcGroupName(group.name)) continue;
     const HostError error = host::DeletePropertyGroup(group.guid);
-    if (error != 0) {
+    if (error != FvErr_NoError) {
       Report(error, "Removing Property: DeletePropertyGroup ", Name(group.name), " failed with error code: %d");
-      deletePropertiesStatus = 2;
+      deletePropertiesStatus = Outcome::Partial;
     }
   }
-  return 0;
+  return FvErr_NoError;
 }
 
 }  // namespace quarnel

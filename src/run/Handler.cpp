@@ -9,16 +9,20 @@ namespace quarnel {
 
 namespace {
 
+// Anything but a failure as a whole: Done, Partial, or either of step 4's
+// failed imports.
+bool Worked(Outcome outcome) noexcept { return outcome > Outcome::Failed; }
+
 // Steps 1 to 3 always run; the later ones only when what they build on worked.
 RunOutcomes RunSteps(Config& config) {
   RunOutcomes o;
   o.exportExpressions = config.exportExpressions();
   o.exportPropertyValues = config.exportPropertyValues();
   o.deleteProperties = config.deleteProperties();
-  if (o.deleteProperties > 0) o.importSchema = config.importPropertiesAndClassifications();
-  if (o.importSchema > 0) {
-    if (o.exportExpressions > 0) o.importExpressions = config.importExpressions();
-    if (o.exportPropertyValues > 0) o.importPropertyValues = config.importPropertyValues();
+  if (Worked(o.deleteProperties)) o.importSchema = config.importPropertiesAndClassifications();
+  if (Worked(o.importSchema)) {
+    if (Worked(o.exportExpressions)) o.importExpressions = config.importExpressions();
+    if (Worked(o.exportPropertyValues)) o.importPropertyValues = config.importPropertyValues();
   }
   return o;
 }
@@ -49,9 +53,9 @@ void RunGuarded(void (*run)()) noexcept {
 
 HostError HandleMenuCommand(const API_MenuCallParams* params) {
   if (params == nullptr || params->menuResourceId != ImportMenuResourceId || params->itemIndex != ImportMenuItemIndex)
-    return 0;
+    return FvErr_NoError;
   RunGuarded(&RunImport);
-  return 0;
+  return FvErr_NoError;
 }
 
 }  // namespace quarnel

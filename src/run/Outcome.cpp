@@ -3,17 +3,17 @@
 namespace quarnel {
 
 Outcome DeletePropertiesOutcome(HostError commandResult, RunStatus status) noexcept {
-  if (commandResult == 0 && status <= 1) return 1;
+  if (commandResult == FvErr_NoError && status <= Outcome::Done) return Outcome::Done;
   return status;
 }
 
 Outcome ImportOutcome(HostError commandResult, RunStatus status) noexcept {
-  if (commandResult != 0) return status;
-  return (status >= 0 && status != 1) ? status : Outcome{1};
+  if (commandResult != FvErr_NoError) return status;
+  return (status >= Outcome::Failed && status != Outcome::Done) ? status : Outcome::Done;
 }
 
 Outcome ImportPropertyValuesOutcome(RunStatus status) noexcept {
-  return (status == 0 || status == 2) ? status : Outcome{1};
+  return (status == Outcome::Failed || status == Outcome::Partial) ? status : Outcome::Done;
 }
 
 }  // namespace quarnel

@@ -2,16 +2,16 @@
 
 namespace quarnel {
 
-Corbane::Int8 deletePropertiesStatus = 0;
-Corbane::Int8 importPropertiesAndClassificationsStatus = 0;
-Corbane::Int8 importExpressionsStatus = 0;
-Corbane::Int8 importPropertyValuesStatus = 0;
+RunStatus deletePropertiesStatus = Outcome::Failed;
+RunStatus importPropertiesAndClassificationsStatus = Outcome::Failed;
+RunStatus importExpressionsStatus = Outcome::Failed;
+RunStatus importPropertyValuesStatus = Outcome::Failed;
 
 void ResetRunStatus() noexcept {
-  deletePropertiesStatus = 0;
-  importPropertiesAndClassificationsStatus = 0;
-  importExpressionsStatus = 0;
-  importPropertyValuesStatus = 0;
+  deletePropertiesStatus = Outcome::Failed;
+  importPropertiesAndClassificationsStatus = Outcome::Failed;
+  importExpressionsStatus = Outcome::Failed;
+  importPropertyValuesStatus = Outcome::Failed;
 }
 
 }  // namespace quarnel

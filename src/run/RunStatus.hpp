@@ -1,15 +1,19 @@
 // The run status values: what the body of each undoable step recorded, read by
-// its wrapper after the command returned. All four are 0 at the start of every run.
+// its wrapper after the command returned (run/Outcome.hpp). All four are
+// Failed at the start of every run: a body that records nothing has not done
+// its work, except group removal's, which records only what went wrong.
 #pragma once
 
-#include "Corbane/Types.hpp"
+#include "run/Config.hpp"
 
 namespace quarnel {
 
-extern Corbane::Int8 deletePropertiesStatus;
-extern Corbane::Int8 importPropertiesAndClassificationsStatus;
-extern Corbane::Int8 importExpressionsStatus;
-extern Corbane::Int8 importPropertyValuesStatus;
+using RunStatus = Outcome;
+
+extern RunStatus deletePropertiesStatus;
+extern RunStatus importPropertiesAndClassificationsStatus;
+extern RunStatus importExpressionsStatus;
+extern RunStatus importPropertyValuesStatus;
 
 void ResetRunStatus() noexcept;
 

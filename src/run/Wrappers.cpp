@@ -22,13 +22,14 @@ HostError RunAsCommand(const char* commandName, Body body) {
 Outcome Config::importPropertiesAndClassifications() {
   const HostError result =
       RunAsCommand("Import Properties and Classifications", [this] { return importSchemaFile(); });
-  if (result != 0) Report(result, "Import Properties and Classifications: Failed with error code: %d");
+  if (result != FvErr_NoError) Report(result, "Import Properties and Classifications: Failed with error code: %d");
   return ImportOutcome(result, importPropertiesAndClassificationsStatus);
 }
 
 Outcome Config::importExpressions() {
   const HostError result = RunAsCommand("Import Expressions", [this] { return restoreExpressions(); });
-  if (result != 0) Report(result, "Import Expressions and Option sets failed with Error Code: %d");
+  // verbatim: "Option sets"
+  if (result != FvErr_NoError) Report(result, "Import Expressions and Option sets failed with Error Code: %d");
   return ImportOutcome(result, importExpressionsStatus);
 }
 
@@ -40,7 +41,7 @@ Outcome Config::importPropertyValues() {
   });
   // The body reads and deletes the data file; a command that never ran left
   // the user's values in it, and the user needs to know where.
-  if (result != 0 && !ran)
+  if (result != FvErr_NoError && !ran)
     Report(result, "Import Property Values: Failed with error code: %d; the values are kept in ",
            Name(Corbane::UniString(PathText(dataFileLocation).Get())));
   return ImportPropertyValuesOutcome(importPropertyValuesStatus);

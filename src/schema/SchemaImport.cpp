@@ -116,11 +116,13 @@ bool ReadConfigurationFile(const Nostrel::Location& location, NarrowText& text) 
 
 HostError Config::importSchemaFile() {
   const Nostrel::FileType configFile("IFC+SG Config file", "xml", 0, 0, 0, nullptr, nullptr, true);
-  importPropertiesAndClassificationsStatus = 0;
+  importPropertiesAndClassificationsStatus = Outcome::Failed;
   Nostrel::Location chosen;
+  // No file chosen: the command ends without an error and changes nothing,
+  // and the step has failed.
   if (!host::ChooseFileToOpen(Corbane::UniString("Select IFC+SG Classifications and Properties XML File"),
                               "IFC+SG Config File", configFile, chosen))
-    return 0;
+    return FvErr_NoError;
 
   NarrowText text;
   if (!ReadConfigurationFile(chosen, text)) return FileRefused;
@@ -130,17 +132,17 @@ HostError Config::importSchemaFile() {
       Corbane::UniString(text.c_str()), ClassificationMergeMode, ClassificationConflictMode);
   if (classificationError != FvErr_NoError) {
     Report(classificationError, "Import Classifications: Failed with Error Code: %d");
-    importPropertiesAndClassificationsStatus = 2;
+    importPropertiesAndClassificationsStatus = Outcome::ClassificationsFailed;
     return classificationError;
   }
   const HostError propertyError = host::ImportProperties(Corbane::UniString(text.c_str()), PropertyImportMode);
   if (propertyError != FvErr_NoError) {
     Report(propertyError, "Import Properties: Failed with Error Code: %d");
-    importPropertiesAndClassificationsStatus = 3;
+    importPropertiesAndClassificationsStatus = Outcome::PropertiesFailed;
     return propertyError;
   }
-  importPropertiesAndClassificationsStatus = 1;
-  return 0;
+  importPropertiesAndClassificationsStatus = Outcome::Done;
+  return FvErr_NoError;
 }
 
 }  // namespace quarnel

@@ -82,7 +82,7 @@ HostError StartAddOn(API_Token token) {
 HostError ReleaseAddOn() {
   if (!IsReady()) return FvErr_General;
   quarnel::host::SetToken(0);
-  return 0;
+  return FvErr_NoError;
 }
 
 void CloseResourceModule() noexcept {
@@ -127,7 +127,7 @@ __attribute__((visibility("default"))) std::int32_t SetImportedFuncAddrs(const v
   // A host that hands over no table cannot be served; saying so beats reading address 0.
   if (hostEntryTable == nullptr) return FvErr_BadParameter;
   quarnel::host::KeepEntryTable(hostEntryTable);
-  return 0;
+  return FvErr_NoError;
 }
 
 }  // extern "C"

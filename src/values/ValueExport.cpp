@@ -64,13 +64,14 @@ class ValueExport {
     for (const API_PropertyDefinition& definition : definitions) ExportProperty(element, elementText, definition);
   }
 
-  Outcome Result() const noexcept { return failed_ ? 2 : 1; }
+  Outcome Result() const noexcept { return failed_ ? Outcome::Partial : Outcome::Done; }
 
  private:
   void ExportProperty(const API_Guid& element, const UniString& elementText, const API_PropertyDefinition& definition) {
     API_PropertyGroup group;
     group.guid = definition.groupGuid;
     if (HostError error = host::GetPropertyGroup(group); error != FvErr_NoError) {
+      // verbatim: "Error Code : % d"
       Report(error, "Export Property Values: GetPropertyGroup of element ", Name(elementText), " for property ",
              Name(definition.name), " failed with Error Code : % d");
       failed_ = true;
@@ -81,6 +82,7 @@ class ValueExport {
 
     ElementPropertyRecord property;
     if (HostError error = host::GetPropertyValue(element, definition.guid, property); error != FvErr_NoError) {
+      // verbatim: "Export Default Property Values" for an element's own value, and "Error Code : % d"
       Report(error, "Export Default Property Values: GetPropertyValue of element ", Name(elementText),
              " for property ", Name(group.name), ":", Name(definition.name), " failed with Error Code : % d");
       failed_ = true;
@@ -99,6 +101,7 @@ class ValueExport {
     // travels; the host's text of it is asked for all the same, since a value
     // the host cannot show is one it would not take back.
     if (HostError error = host::GetPropertyValueString(property, shown_); error != FvErr_NoError) {
+      // verbatim: "Export Default Property Values" for an element's own value, and "Error Code : % d"
       Report(error, "Export Default Property Values: GetPropertyValueString of element ", Name(elementText),
              " for property ", Name(group.name), ":", Name(definition.name), " failed with Error Code : % d");
       failed_ = true;
@@ -223,32 +226,34 @@ Outcome Config::exportPropertyValues() {
   Array<API_Guid> elements;
   if (HostError error = host::GetElemList(elements); error != FvErr_NoError) {
     Report(error, "Export Property Values: GetElemList failed with Error Code: %d");
-    return 0;
+    return Outcome::Failed;
   }
   PlaceDataFile();
   // Nothing at the data file's name is touched before its lock is held.
   const DataFileHold::Taken taken = dataFileHold.Take(dataFileLocation);
   if (taken == DataFileHold::Taken::InUse) {
     ReportInUse();
-    return 0;
+    return Outcome::Failed;
   }
   LostRows lost;
   DataFileWriter writer(&lost);
   if (taken != DataFileHold::Taken::Held || !writer.Open(dataFileLocation)) {
     dataFileHold.Release();
+    // verbatim: the line always gives error code 0
     Report(FvErr_NoError, "Export Property Values: CSV (data) File creation failed with Error Code: %d");
-    return 0;
+    return Outcome::Failed;
   }
   dataFileHold.RememberWritten(writer.Descriptor());
-  // Made after the file, which it then only finds: made before, it would
-  // create a file at the name that is not the run's own.
+  // The step holds a host file object for the data file while it writes, as
+  // the command always has; nothing goes through it, the writer owns the file. Made after the file, which it then only finds:
+  // made before, it would create a file at the name that is not the run's own.
   const Nostrel::File file(dataFileLocation, Nostrel::File::Create);
   ValueExport run(writer);
   for (const API_Guid& element : elements) run.ExportElement(element);
   const bool complete = writer.Close();
   if (!complete && !lost.Any())
     Report(FvErr_NoError, "Export Property Values: CSV (data) File could not be written completely");
-  return complete ? run.Result() : 2;
+  return complete ? run.Result() : Outcome::Partial;
 }
 
 }  // namespace quarnel

@@ -70,7 +70,9 @@ struct KeyBytes {
 // Row key -> the row's texts, for the element being restored.
 using ElementRows = Corbane::HashTable<KeyBytes, RowTexts>;
 
-void MarkFailed() noexcept { importPropertyValuesStatus = 2; }
+// A value that is not restored, on its own report line: the step goes on
+// with the others and is partial.
+void MarkPartial() noexcept { importPropertyValuesStatus = Outcome::Partial; }
 
 bool IsWord(std::string_view text, std::string_view word) noexcept { return text == word; }
 
@@ -210,7 +212,7 @@ class ElementRestore {
     if (HostError error = host::GetElementPropertyDefinitions(element_, definitions); error != FvErr_NoError) {
       Report(error, "Import Property Values: GetPropertyDefinitions of element ", Name(ElementText()),
              " failed with error code %d");
-      MarkFailed();
+      MarkPartial();
       return;
     }
     for (const API_PropertyDefinition& definition : definitions) Restore(definition);
@@ -224,7 +226,7 @@ class ElementRestore {
     if (HostError error = host::GetPropertyGroup(group); error != FvErr_NoError) {
       Report(error, "Import Property Values: GetPropertyGroup of element ", Name(ElementText()), " for property ",
              Name(definition.name), " failed with error code %d");
-      MarkFailed();
+      MarkPartial();
       unmatched_.Push(definition.name);
       return;
     }
@@ -273,7 +275,7 @@ class ElementRestore {
   void NotRestored(const char* what, const UniString& groupName, const API_PropertyDefinition& definition) {
     Report(FvErr_NoError, "Import Property Values: ", what, " of element ", Name(ElementText()), " for ",
            Name(groupName), " - ", Name(definition.name), " changed; value not restored");
-    MarkFailed();
+    MarkPartial();
   }
 
   void SetValue(const RowTexts& row, const UniString& groupName, const API_PropertyDefinition& definition) {
@@ -285,7 +287,7 @@ class ElementRestore {
     if (HostError error = host::SetProperty(element_, property); error != FvErr_NoError) {
       Report(error, "Import Property Values: SetProperty of element ", Name(ElementText()), " for ", Name(groupName),
              " - ", Name(definition.name), " failed with error code %d");
-      MarkFailed();
+      MarkPartial();
     }
   }
 
@@ -342,14 +344,14 @@ class ElementRestore {
   void OptionGone(std::string_view text, const UniString& groupName, const API_PropertyDefinition& definition) {
     Report(FvErr_NoError, "Import Property Values: option ", Name(QuotedText(Text(text))), " of ", Name(groupName),
            ":", Name(definition.name), " is no longer offered; it is not restored on element ", Name(ElementText()));
-    MarkFailed();
+    MarkPartial();
   }
 
   bool Unreadable(const RowTexts& row, const UniString& groupName, const API_PropertyDefinition& definition) {
     Report(FvErr_NoError, "Import Property Values: value ", Name(ShownValue(row)), " of element ",
            Name(ElementText()), " for ", Name(groupName), " - ", Name(definition.name),
            " cannot be read; value not restored");
-    MarkFailed();
+    MarkPartial();
     return false;
   }
 
@@ -375,7 +377,7 @@ class ElementRestore {
     Report(FvErr_NoError, "Import Property Values: property ", Name(Text(group)), ":", Name(propertyName),
            " of element ", Name(ElementText()), WhyNotTaken(key, propertyName), "; value ", Name(ShownValue(row)),
            " not restored");
-    MarkFailed();
+    MarkPartial();
   }
 
   const char* WhyNotTaken(const KeyBytes& key, const UniString& propertyName) {
@@ -450,7 +452,7 @@ class RecordGrouping {
 // applied: its value may be cut. It is named by its element and property
 // when its first fields are whole, else by its place in the file.
 void ReportFlawedRecord(const DataFileReader& record, Corbane::UIndex number) {
-  MarkFailed();
+  MarkPartial();
   const bool cut = record.State() == DataFileReader::Record::Cut;
   if (record.WholeFieldCount() > 2) {
     Report(FvErr_NoError, "Import Property Values: value of element ", Name(record.FieldText(0)), " for property ",
@@ -533,11 +535,11 @@ HostError Config::restoreValuesFromDataFile() {
         Report(FvErr_NoError, "Import Property Values: the data file ", Name(dataFileLocation.ToDisplayText()),
                " could not be read to its end; it is kept, and the values after its last whole record are not "
                "restored");
-        MarkFailed();
+        MarkPartial();
         keepFile = true;
       }
       reader.Close();
-      if (importPropertyValuesStatus < 2) importPropertyValuesStatus = 1;
+      if (importPropertyValuesStatus < Outcome::Partial) importPropertyValuesStatus = Outcome::Done;
       break;
   }
   // Only the run's own file goes: whatever else stands at its name stays.

@@ -83,6 +83,12 @@ TEST(ConfigImportRejects, TextCutShortAtAZeroByte) {
   EXPECT_THAT(out.message, StartsWith("line 2: "));
 }
 
+TEST(ConfigImportRejects, AnErrorTheXmlLibraryPlacesNowhereAtTheFirstLine) {
+  const Outcome out = ImportInto("<?xml version=\"1.0\" encoding=\"UTF--8\"?>\n<Configuration>\n  <Classification\xff\xff/>\n</Configuration>\n");
+  EXPECT_EQ(out.properties, FvErr_BadXml);
+  EXPECT_THAT(out.message, StartsWith("line 1: "));
+}
+
 TEST(ConfigImportRejects, DocumentsOffTheSchemaWithTheirLine) {
   struct Case {
     std::string xml;

@@ -64,7 +64,7 @@ TEST_F(Choices, AMultipleChoiceDefaultKeepsEachOptionStillOfferedAndNamesTheOthe
     EXPECT_EQ(restored.defaultValue.status, API_ValueNormal);
     EXPECT_THAT(Report(), ElementsAreArray(c.lines));
     EXPECT_THAT(Calls("ChangePropertyDefinition"), SizeIs(c.changes));
-    EXPECT_EQ(importExpressionsStatus, c.lines.empty() ? 1 : 2);
+    EXPECT_EQ(importExpressionsStatus, c.lines.empty() ? quarnel::Outcome::Done : quarnel::Outcome::Partial);
   }
 }
 

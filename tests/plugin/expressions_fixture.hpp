@@ -154,9 +154,10 @@ class SnapshotThenRestore : public ::testing::Test {
     quarnel::EmptySnapshotStore();
   }
 
-  quarnel::Outcome Snapshot(const fvhost::Project& before, fvhost::HostOptions options = Quiet()) {
+  // The snapshot step's outcome code.
+  int Snapshot(const fvhost::Project& before, fvhost::HostOptions options = Quiet()) {
     Open(before, std::move(options));
-    return quarnel::Config().exportExpressions();
+    return static_cast<int>(quarnel::Config().exportExpressions());
   }
 
   // Runs the restore body as the "Import Expressions" command does.

@@ -79,7 +79,7 @@ TEST_F(ExpressionRestore, AnExpressionIsCheckedInBraceFormAndStoredWithItsMarker
   const fvhost::Definition& height = Definition("Pset_WallCommon", "Height");
   EXPECT_TRUE(height.hasExpression);
   EXPECT_THAT(height.expressions, ElementsAre(WidthTimesTwo));
-  EXPECT_EQ(importExpressionsStatus, 1);
+  EXPECT_EQ(importExpressionsStatus, quarnel::Outcome::Done);
   EXPECT_THAT(Report(), IsEmpty());
 }
 
@@ -102,7 +102,7 @@ TEST_F(ExpressionRestore, RejectedTextsAreReportedAndTheAcceptedOnesKeptInOrder)
                                         DroppedPlusOne + " for propertry Pset_WallCommon:Heightfailed with error " +
                                         error));
   EXPECT_THAT(Definition("Pset_WallCommon", "Height").expressions, ElementsAre(WidthTimesTwo, "4"));
-  EXPECT_EQ(importExpressionsStatus, 2);
+  EXPECT_EQ(importExpressionsStatus, quarnel::Outcome::Partial);
 }
 
 TEST_F(ExpressionRestore, WhenEveryTextIsRejectedTheDefinitionIsNotChanged) {
@@ -120,7 +120,7 @@ TEST_F(ExpressionRestore, WhenEveryTextIsRejectedTheDefinitionIsNotChanged) {
   EXPECT_THAT(Report(), SizeIs(2));
   EXPECT_TRUE(Definition("Pset_WallCommon", "Height") == *FindDefinition(after, "Pset_WallCommon", "Height"));
   EXPECT_THAT(Calls("ChangePropertyDefinition"), IsEmpty());
-  EXPECT_EQ(importExpressionsStatus, 2);
+  EXPECT_EQ(importExpressionsStatus, quarnel::Outcome::Partial);
 }
 
 TEST_F(ExpressionRestore, ExpressionsOutrankAnOptionSetSavedUnderTheSameKey) {
@@ -153,7 +153,7 @@ TEST_F(ExpressionRestore, AnOptionSetComesBackWithItsDefaultFoundByDisplayText) 
   EXPECT_EQ(rating.defaultValue.status, API_ValueNormal);
   EXPECT_EQ(rating.defaultValue.single.guid, FindOption(rating, "Medium")->key);
   EXPECT_THAT(Calls("ChangePropertyDefinition"), SizeIs(2));
-  EXPECT_EQ(importExpressionsStatus, 1);
+  EXPECT_EQ(importExpressionsStatus, quarnel::Outcome::Done);
 }
 
 TEST_F(ExpressionRestore, ANumberOptionSetKeepsItsDefaultAndDoesNotFallBackToTheFirstOption) {
@@ -237,7 +237,7 @@ TEST_F(ExpressionRestore, ASavedDefaultValueReplacesTheWholeImportedOneNullStatu
   EXPECT_EQ(Definition("Pset_SlabCommon", "LoadBearing").defaultValue.status, API_ValueNull);
   EXPECT_DOUBLE_EQ(Definition("Pset_SlabCommon", "Thickness").defaultValue.single.realValue, 0.25);
   EXPECT_THAT(Calls("ChangePropertyDefinition"), SizeIs(2));
-  EXPECT_EQ(importExpressionsStatus, 1);
+  EXPECT_EQ(importExpressionsStatus, quarnel::Outcome::Done);
 }
 
 TEST_F(ExpressionRestore, DefinitionsWithNothingSavedAndGroupsThatAreNotIfcAreLeftAlone) {
@@ -256,7 +256,7 @@ TEST_F(ExpressionRestore, DefinitionsWithNothingSavedAndGroupsThatAreNotIfcAreLe
   EXPECT_TRUE(project() == untouched);
   EXPECT_THAT(Calls("ChangePropertyDefinition"), IsEmpty());
   EXPECT_THAT(Report(), IsEmpty());
-  EXPECT_EQ(importExpressionsStatus, 1);
+  EXPECT_EQ(importExpressionsStatus, quarnel::Outcome::Done);
 }
 
 struct FailureCase {
@@ -295,7 +295,7 @@ TEST_F(ExpressionRestore, EveryFailureIsReportedWithItsOwnLineAndTheWalkGoesOn) 
     EXPECT_EQ(Restore(WallAfter(), Failing({Fail(failure.operation, 7, failure.nth)})), FvErr_NoError);
 
     EXPECT_THAT(Report(), ElementsAre(failure.line));
-    EXPECT_EQ(importExpressionsStatus, 2);
+    EXPECT_EQ(importExpressionsStatus, quarnel::Outcome::Partial);
     ExpectWallRestoredExcept(failure.notRestored);
     EXPECT_TRUE(quarnel::SnapshotStoreIsEmpty());
   }
@@ -327,7 +327,7 @@ TEST_F(ExpressionRestore, AFailedListingIsReturnedToTheCommandAndKeepsTheStore) 
 
   EXPECT_THAT(Report(), ElementsAre("Import Expressions and Options Sets: GetPropertyDefinitions failed Error Code: " +
                                     Code(FvErr_General)));
-  EXPECT_EQ(importExpressionsStatus, 0);
+  EXPECT_EQ(importExpressionsStatus, quarnel::Outcome::Failed);
   EXPECT_TRUE(quarnel::savedExpressions.ContainsKey(Key("Pset_WallCommon", "Height")));
   EXPECT_TRUE(quarnel::savedOptionSets.ContainsKey(Key("Pset_WallCommon", "Finish")));
   EXPECT_TRUE(quarnel::savedDefaultOptions.ContainsKey(Key("Pset_WallCommon", "Finish")));
@@ -424,7 +424,7 @@ TEST_F(ExpressionRestore, EachSettingOfADefinitionThatIsGoneIsNamedWithWhatWasSa
                                         "default value \"two\\nlines\" not restored",
                                     expressions + "SGPset_100%d:Rating %s" + notIn +
                                         "option set of 1 option not restored"));
-  EXPECT_EQ(importExpressionsStatus, 2);
+  EXPECT_EQ(importExpressionsStatus, quarnel::Outcome::Partial);
 }
 
 TEST_F(ExpressionRestore, ADefinitionWhoseGroupCannotBeFetchedIsNotSaidToBeGone) {

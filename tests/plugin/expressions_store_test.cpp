@@ -30,7 +30,7 @@ TEST_F(SnapshotStoreLife, ARestoreEmptiesEveryTableEvenAfterFailures) {
                                                   Fail("ChangePropertyDefinition", 7)})),
             FvErr_NoError);
 
-  EXPECT_EQ(quarnel::importExpressionsStatus, 2);
+  EXPECT_EQ(quarnel::importExpressionsStatus, quarnel::Outcome::Partial);
   EXPECT_TRUE(quarnel::SnapshotStoreIsEmpty());
 }
 
@@ -40,7 +40,7 @@ TEST_F(SnapshotStoreLife, ARestoreOfAProjectWithoutDefinitionsNamesWhatWasSavedA
   EXPECT_EQ(Restore(ProjectBuilder().Build()), FvErr_NoError);
 
   EXPECT_THAT(Report(), SizeIs(3));
-  EXPECT_EQ(quarnel::importExpressionsStatus, 2);
+  EXPECT_EQ(quarnel::importExpressionsStatus, quarnel::Outcome::Partial);
   EXPECT_TRUE(quarnel::SnapshotStoreIsEmpty());
 }
 
@@ -94,7 +94,7 @@ TEST_F(SnapshotStoreLife, TheWrapperTurnsARestoreWithRejectedTextsIntoAPartialUn
   Open(imported, Quiet());
   quarnel::ResetRunStatus();
 
-  EXPECT_EQ(quarnel::Config().importExpressions(), 2);
+  EXPECT_EQ(quarnel::Config().importExpressions(), quarnel::Outcome::Partial);
 
   EXPECT_THAT(Definition("Pset_WallCommon", "Height").expressions, ElementsAre("5"));
   EXPECT_THAT(host().host().UndoStepNames(), ElementsAre("Import Expressions"));

@@ -10,10 +10,11 @@ namespace {
 using ::testing::ElementsAre;
 using namespace run_test;
 
-quarnel::Outcome RemoveGroups() {
+// The step's outcome code.
+int RemoveGroups() {
   quarnel::ResetRunStatus();
   quarnel::Config config;
-  return config.deleteProperties();
+  return static_cast<int>(config.deleteProperties());
 }
 
 TEST(GroupRemoval, DeletesOnlyGroupsWhoseNameBeginsWithAnIfcPrefix) {
@@ -25,7 +26,7 @@ TEST(GroupRemoval, DeletesOnlyGroupsWhoseNameBeginsWithAnIfcPrefix) {
   EXPECT_THAT(GroupNames(host.project()), ElementsAre("MyPset_C", "pset_D", "sgpset_E", "Office Pset_F", "Pset"));
   EXPECT_EQ(host.project().definitions.size(), 5u);
   EXPECT_TRUE(host.Report().empty());
-  EXPECT_EQ(quarnel::deletePropertiesStatus, 0);
+  EXPECT_EQ(quarnel::deletePropertiesStatus, quarnel::Outcome::Failed);
 }
 
 TEST(GroupRemoval, ElementValuesOfRemovedGroupsGoWithThem) {
@@ -63,7 +64,7 @@ TEST(GroupRemoval, AFailedDeletionIsReportedAndTheOthersAreStillRemoved) {
   b.Group("SGPset_Second");
   InProcessHost host(b.Build(), Options({FailFor("DeletePropertyGroup", "Pset_First", FvErr_ReadOnly)}));
   EXPECT_EQ(RemoveGroups(), 2);
-  EXPECT_EQ(quarnel::deletePropertiesStatus, 2);
+  EXPECT_EQ(quarnel::deletePropertiesStatus, quarnel::Outcome::Partial);
   EXPECT_THAT(host.Report(), ElementsAre("Removing Property: DeletePropertyGroup Pset_First failed with error code: " +
                                          Code(FvErr_ReadOnly)));
   EXPECT_THAT(GroupNames(host.project()), ElementsAre("Pset_First", "Office"));
@@ -99,7 +100,7 @@ TEST(GroupRemoval, GroupsThatCannotBeListedStopTheStepBeforeAnyDeletion) {
   host.host().transcript().Clear();
   const fvhost::Project before = host.project();
   EXPECT_EQ(RemoveGroups(), 0);
-  EXPECT_EQ(quarnel::deletePropertiesStatus, 0);
+  EXPECT_EQ(quarnel::deletePropertiesStatus, quarnel::Outcome::Failed);
   EXPECT_THAT(host.Report(),
               ElementsAre("Removing Property: GetPropertyGroups failed with error code: " + Code(FvErr_General)));
   EXPECT_TRUE(host.project() == before);

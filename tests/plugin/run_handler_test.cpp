@@ -219,9 +219,9 @@ TEST(ImportRun, EveryRunStartsWithItsRunStatusValuesAtZero) {
   ConfigFile file(WallConfiguration());
   Choose(host, file.path());
   // What an earlier run might have left: partial restores would show as a partial success.
-  quarnel::deletePropertiesStatus = 2;
-  quarnel::importExpressionsStatus = 2;
-  quarnel::importPropertyValuesStatus = 2;
+  quarnel::deletePropertiesStatus = quarnel::Outcome::Partial;
+  quarnel::importExpressionsStatus = quarnel::Outcome::Partial;
+  quarnel::importPropertyValuesStatus = quarnel::Outcome::Partial;
   RunMenu();
   const auto alerts = Alerts(host);
   ASSERT_EQ(alerts.size(), 1u);

@@ -27,7 +27,8 @@ TEST(WrapperOutcome, GroupRemovalIsCompleteOnlyWhenTheCommandRanAndNothingFailed
       {0, 0, 1}, {0, 1, 1}, {0, -3, 1}, {0, 2, 2}, {failed, 0, 0}, {failed, 2, 2}, {FvErr_MissingOperation, 0, 0},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(quarnel::DeletePropertiesOutcome(c.result, static_cast<quarnel::RunStatus>(c.status)), c.outcome)
+    EXPECT_EQ(quarnel::DeletePropertiesOutcome(c.result, static_cast<quarnel::RunStatus>(c.status)),
+              static_cast<quarnel::Outcome>(c.outcome))
         << "result " << c.result << " status " << c.status;
 }
 
@@ -37,14 +38,17 @@ TEST(WrapperOutcome, ImportStepsKeepTheStatusUnlessTheCommandRanAndItIsOneOrNega
       {failed, 0, 0}, {failed, 1, 1}, {failed, 2, 2}, {failed, 3, 3}, {failed, -1, -1},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(quarnel::ImportOutcome(c.result, static_cast<quarnel::RunStatus>(c.status)), c.outcome)
+    EXPECT_EQ(quarnel::ImportOutcome(c.result, static_cast<quarnel::RunStatus>(c.status)),
+              static_cast<quarnel::Outcome>(c.outcome))
         << "result " << c.result << " status " << c.status;
 }
 
 TEST(WrapperOutcome, ValueImportCountsOnlyTheStatus) {
   const std::pair<int, int> cases[] = {{0, 0}, {2, 2}, {1, 1}, {3, 1}, {-1, 1}, {127, 1}};
   for (const auto& [status, outcome] : cases)
-    EXPECT_EQ(quarnel::ImportPropertyValuesOutcome(static_cast<quarnel::RunStatus>(status)), outcome) << status;
+    EXPECT_EQ(quarnel::ImportPropertyValuesOutcome(static_cast<quarnel::RunStatus>(status)),
+              static_cast<quarnel::Outcome>(outcome))
+        << status;
 }
 
 class WrappersWithoutUndo : public ::testing::Test {
@@ -58,27 +62,27 @@ class WrappersWithoutUndo : public ::testing::Test {
 
 TEST_F(WrappersWithoutUndo, GroupRemovalFailsWithItsLineAndChangesNothing) {
   const fvhost::Project before = host.project();
-  EXPECT_EQ(config.deleteProperties(), 0);
+  EXPECT_EQ(config.deleteProperties(), quarnel::Outcome::Failed);
   EXPECT_THAT(host.Report(), ElementsAre("Delete Property Groups: Failed with error code: " + Code(FvErr_MissingOperation)));
   EXPECT_TRUE(host.project() == before);
 }
 
 TEST_F(WrappersWithoutUndo, SchemaImportFailsWithItsLineAndShowsNoDialog) {
-  EXPECT_EQ(config.importPropertiesAndClassifications(), 0);
+  EXPECT_EQ(config.importPropertiesAndClassifications(), quarnel::Outcome::Failed);
   EXPECT_THAT(host.Report(), ElementsAre("Import Properties and Classifications: Failed with error code: " +
                                          Code(FvErr_MissingOperation)));
   EXPECT_TRUE(Events(host.Transcript(), "dialog").empty());
 }
 
 TEST_F(WrappersWithoutUndo, ExpressionRestoreFailsWithItsLine) {
-  EXPECT_EQ(config.importExpressions(), 0);
+  EXPECT_EQ(config.importExpressions(), quarnel::Outcome::Failed);
   EXPECT_THAT(host.Report(),
               ElementsAre("Import Expressions and Option sets failed with Error Code: " + Code(FvErr_MissingOperation)));
 }
 
 TEST_F(WrappersWithoutUndo, ValueImportFailsWithALineThatSaysWhereTheValuesAre) {
   quarnel::dataFileLocation = Nostrel::Location(Corbane::UniString("/data/IFC+SG_Properties.csv"));
-  EXPECT_EQ(config.importPropertyValues(), 0);
+  EXPECT_EQ(config.importPropertyValues(), quarnel::Outcome::Failed);
   EXPECT_THAT(host.Report(), ElementsAre("Import Property Values: Failed with error code: " +
                                          Code(FvErr_MissingOperation) +
                                          "; the values are kept in /data/IFC+SG_Properties.csv"));
@@ -101,8 +105,8 @@ TEST(Wrappers, ACommandTheHostRefusesByNameIsReportedWithItsError) {
                      Options({FailFor("CallUndoableCommand", "Import Properties and Classifications", FvErr_ReadOnly)}));
   quarnel::ResetRunStatus();
   quarnel::Config config;
-  EXPECT_EQ(config.deleteProperties(), 1);
-  EXPECT_EQ(config.importPropertiesAndClassifications(), 0);
+  EXPECT_EQ(config.deleteProperties(), quarnel::Outcome::Done);
+  EXPECT_EQ(config.importPropertiesAndClassifications(), quarnel::Outcome::Failed);
   EXPECT_THAT(host.Report(),
               ElementsAre("Import Properties and Classifications: Failed with error code: " + Code(FvErr_ReadOnly)));
   EXPECT_THAT(host.host().UndoStepNames(), ElementsAre("Delete Property Groups"));

@@ -24,12 +24,13 @@ using namespace run_test;
 
 class SchemaImport : public ::testing::Test {
  protected:
-  quarnel::Outcome Import(InProcessHost& host) {
+  // The step's outcome code.
+  int Import(InProcessHost& host) {
     quarnel::ResetRunStatus();
-    return host.AsAddOn([] {
+    return static_cast<int>(host.AsAddOn([] {
       quarnel::Config config;
       return config.importPropertiesAndClassifications();
-    });
+    }));
   }
 
   // A project whose IFC groups have already been removed.
@@ -61,7 +62,7 @@ TEST_F(SchemaImport, ImportsClassificationsThenPropertiesFromTheChosenFile) {
   ConfigFile file(WallConfiguration());
   Choose(host, file.path());
   EXPECT_EQ(Import(host), 1);
-  EXPECT_EQ(quarnel::importPropertiesAndClassificationsStatus, 1);
+  EXPECT_EQ(quarnel::importPropertiesAndClassificationsStatus, quarnel::Outcome::Done);
   EXPECT_TRUE(host.Report().empty());
   EXPECT_THAT(ImportCalls(host), ElementsAre("ImportClassifications", "ImportProperties"));
   EXPECT_THAT(GroupNames(host.project()), ElementsAre("Office", "Pset_WallCommon"));
@@ -89,7 +90,7 @@ TEST_F(SchemaImport, CancelCallsNoImporterAndReportsNothing) {
   const fvhost::Project before = host.project();
   Cancel(host);
   EXPECT_EQ(Import(host), 0);
-  EXPECT_EQ(quarnel::importPropertiesAndClassificationsStatus, 0);
+  EXPECT_EQ(quarnel::importPropertiesAndClassificationsStatus, quarnel::Outcome::Failed);
   EXPECT_TRUE(ImportCalls(host).empty());
   EXPECT_TRUE(host.Report().empty());
   EXPECT_TRUE(host.project() == before);

@@ -29,8 +29,9 @@ using testing_support::OptionsFor;
 using testing_support::ReadText;
 using testing_support::ScratchFolder;
 
-quarnel::Outcome Export(InProcessHost& host) {
-  return host.AsAddOn([] { return quarnel::Config().exportPropertyValues(); });
+// The step's outcome code.
+int Export(InProcessHost& host) {
+  return static_cast<int>(host.AsAddOn([] { return quarnel::Config().exportPropertyValues(); }));
 }
 
 struct WallProject {

@@ -72,9 +72,10 @@ void Reimport(testing_support::InProcessHost& host, Change change) {
   fvhost::DialogAnswer answer;
   answer.path = folder.Write("configuration.xml", testing_support::ConfigurationXml(configuration));
   quarnel::ResetRunStatus();
-  if (host.AsAddOn([] { return quarnel::Config().deleteProperties(); }) != 1) StepFailed(host, "Delete Property Groups");
+  if (host.AsAddOn([] { return quarnel::Config().deleteProperties(); }) != quarnel::Outcome::Done)
+    StepFailed(host, "Delete Property Groups");
   host.host().QueueDialogAnswer(answer);
-  if (host.AsAddOn([] { return quarnel::Config().importPropertiesAndClassifications(); }) != 1)
+  if (host.AsAddOn([] { return quarnel::Config().importPropertiesAndClassifications(); }) != quarnel::Outcome::Done)
     StepFailed(host, "Import Properties and Classifications");
 }
 inline void Reimport(testing_support::InProcessHost& host) {
@@ -129,11 +130,11 @@ inline void TakeAsWrittenByTheExport() {
 // wrote unless `from` says it came from elsewhere.
 inline int RunRestore(DataFileFrom from = DataFileFrom::TheExport) {
   if (from == DataFileFrom::TheExport) TakeAsWrittenByTheExport();
-  quarnel::importPropertyValuesStatus = 0;
+  quarnel::importPropertyValuesStatus = quarnel::Outcome::Failed;
   quarnel::Config config;
   auto body = [&config]() -> HostError { return config.restoreValuesFromDataFile(); };
   quarnel::host::CallUndoableCommand(Corbane::UniString("Import Property Values"), body);
-  return quarnel::importPropertyValuesStatus;
+  return static_cast<int>(quarnel::importPropertyValuesStatus);
 }
 
 inline std::string GuidText(const fvhost::Guid& guid) { return fvhost::GuidText(guid); }

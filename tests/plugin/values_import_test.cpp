@@ -358,10 +358,10 @@ TEST_F(ValueImport, RowsHandedInATableAreAppliedAsRowsReadFromTheFile) {
     quarnel::applyElementRows(Corbane::UniString(p.w.c_str()), rows);
     return FvErr_NoError;
   };
-  quarnel::importPropertyValuesStatus = 0;
+  quarnel::importPropertyValuesStatus = quarnel::Outcome::Failed;
   host.AsAddOn([&] { return quarnel::host::CallUndoableCommand(Corbane::UniString("Import Property Values"), apply); });
 
-  EXPECT_EQ(quarnel::importPropertyValuesStatus, 0);
+  EXPECT_EQ(quarnel::importPropertyValuesStatus, quarnel::Outcome::Failed);
   EXPECT_THAT(host.Report(), IsEmpty());
   EXPECT_EQ(Text(host.project(), p.wall, "FireRating"), "2HR");
   EXPECT_EQ(UserValue(host.project(), p.wall, "Pset_WallCommon", "Storeys")->single.intValue, 7);

@@ -32,7 +32,7 @@ using testing_support::ScratchFolder;
 using values_test::UserValue;
 
 struct RoundTrip {
-  quarnel::Outcome exported = -1;
+  int exported = -1;  // the outcome codes
   int restored = -1;
 };
 
@@ -40,7 +40,7 @@ struct RoundTrip {
 template <class Change>
 RoundTrip ExportReimportRestore(InProcessHost& host, Change change) {
   RoundTrip result;
-  result.exported = host.AsAddOn([] { return quarnel::Config().exportPropertyValues(); });
+  result.exported = static_cast<int>(host.AsAddOn([] { return quarnel::Config().exportPropertyValues(); }));
   Reimport(host, change);
   result.restored = host.AsAddOn([] { return RunRestore(); });
   return result;
@@ -416,7 +416,9 @@ TEST(ValueRoundTrip, ThePluginsPeakDoesNotGrowWithTheProjectBeyondTheHostsElemen
       return Corbane::OwnerStats(owner).peakBytes - live;
     };
     Peaks peaks;
-    peaks.exported = peakDuring([&] { EXPECT_EQ(host.AsAddOn([] { return quarnel::Config().exportPropertyValues(); }), 1); });
+    peaks.exported = peakDuring([&] {
+      EXPECT_EQ(host.AsAddOn([] { return quarnel::Config().exportPropertyValues(); }), quarnel::Outcome::Done);
+    });
     Reimport(host);
     peaks.restored = peakDuring([&] { EXPECT_EQ(host.AsAddOn([] { return RunRestore(); }), 1); });
     EXPECT_EQ(values_test::ElementOf(host.project(), host.project().elements.back()->guid).values.size(), 8u);

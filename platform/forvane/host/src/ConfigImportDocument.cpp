@@ -36,7 +36,7 @@ void KeepFirstError(void* data, ErrorRecord error) {
   auto* first = static_cast<FirstError*>(data);
   if (first->any || error == nullptr || error->level == XML_ERR_WARNING) return;
   first->any = true;
-  first->line = error->line;
+  first->line = error->line > 0 ? error->line : 1;  // an error before the first line (a bad encoding) is placed at the start
   first->text = error->message ? error->message : "unknown error";
   while (!first->text.empty() && (first->text.back() == '\n' || first->text.back() == ' ')) first->text.pop_back();
 }
