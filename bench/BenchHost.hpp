@@ -1,6 +1,10 @@
 // One live host with a generated project for the benchmarks, kept while the
-// benchmarks of one project size run (only one host may be current at a time).
+// benchmarks of one project size run (only one host may be current at a time);
+// the thread's processor time of a piece of work; and the sizes that both
+// benchmark programs run, with their iterations.
 #pragma once
+
+#include <benchmark/benchmark.h>
 
 #include <ctime>
 #include <cstdlib>
@@ -9,7 +13,7 @@
 #include <vector>
 
 #include "ProjectGenerator.hpp"
-#include "support/InProcessHost.hpp"
+#include "support/in_process_host.hpp"
 #include "values_fixture.hpp"
 
 namespace quarnel_bench {
@@ -38,13 +42,13 @@ class BenchHost {
   }
 
   ProjectShape shape;
-  values_test::ScratchFolder folder;
+  testing_support::ScratchFolder folder;
   bool reimported = false;
   std::string dataFileText;  // what the export wrote, for each run of the import
 
  private:
   explicit BenchHost(const ProjectShape& s) : shape(s) {
-    host_ = std::make_unique<testing_support::InProcessHost>(GenerateProject(shape), values_test::OptionsFor(folder));
+    host_ = std::make_unique<testing_support::InProcessHost>(GenerateProject(shape), testing_support::OptionsFor(folder));
   }
   static std::unique_ptr<BenchHost>& Kept() {
     static std::unique_ptr<BenchHost> kept;
@@ -89,6 +93,23 @@ inline int IterationsFor(int elements) {
   if (elements <= 10000) return 8;
   if (elements <= 100000) return 3;
   return 1;
+}
+
+// Registers the benchmarks of each size (`add(shape, "/N", iterations)`),
+// runs those the command line picks, and drops the last host.
+template <class Register>
+int RunForEachSize(int argc, char** argv, Register add) {
+  for (int elements : Sizes(argc, argv)) {
+    ProjectShape shape;
+    shape.elements = elements;
+    add(shape, "/" + std::to_string(elements), IterationsFor(elements));
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  BenchHost::Drop();
+  return 0;
 }
 
 }  // namespace quarnel_bench

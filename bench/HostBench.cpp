@@ -147,12 +147,7 @@ void SetProperty(benchmark::State& state, ProjectShape shape) {
 
 int main(int argc, char** argv) {
   using namespace quarnel_bench;
-  for (int elements : Sizes(argc, argv)) {
-    ProjectShape shape;
-    shape.elements = elements;
-    std::string n = "/";
-    n += std::to_string(elements);
-    const int iterations = IterationsFor(elements);
+  return RunForEachSize(argc, argv, [](const ProjectShape& shape, const std::string& n, int iterations) {
     benchmark::RegisterBenchmark(("ProjectSave" + n).c_str(), ProjectSave, shape)
         ->Iterations(iterations)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("ProjectLoad" + n).c_str(), ProjectLoad, shape)
@@ -164,11 +159,5 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(("GetPropertyValue" + n).c_str(), GetPropertyValue, shape);
     benchmark::RegisterBenchmark(("GetPropertyValueString" + n).c_str(), GetPropertyValueString, shape);
     benchmark::RegisterBenchmark(("SetProperty" + n).c_str(), SetProperty, shape);
-  }
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  BenchHost::Drop();
-  return 0;
+  });
 }

@@ -54,13 +54,13 @@ fvhost::Definition MakeDefinition(const fvhost::Guid& group, int property, const
   return d;
 }
 
+}  // namespace
+
 std::string PropertyName(int property) {
   char name[32];
   std::snprintf(name, sizeof name, "Property%02d", property);
   return name;
 }
-
-}  // namespace
 
 PropertyKind KindOf(int propertyIndex) { return static_cast<PropertyKind>(propertyIndex % propertyKindCount); }
 

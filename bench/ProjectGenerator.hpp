@@ -36,6 +36,7 @@ fvhost::PropertyValue ValueOf(const fvhost::Definition& definition, int element,
 fvhost::Project GenerateProject(const ProjectShape& shape);
 
 std::string GroupName(int group);  // "Pset_Bench01", "SGPset_Bench02", ...
+std::string PropertyName(int property);  // "Property00", "Property01", ... over all groups
 inline const char* otherGroupName = "Bench Office Data";
 
 }  // namespace quarnel_bench

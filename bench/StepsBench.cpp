@@ -61,11 +61,26 @@ API_Variant VariantOf(const fvhost::Value& value) {
   return variant;
 }
 
+// The generator's number of each of the project's definitions, found by its
+// name: the re-import puts the IFC groups' definitions after the other group's.
+std::vector<int> PropertyNumbers(const ProjectShape& shape, const std::vector<fvhost::Definition>& definitions) {
+  const int count = shape.ifcGroups * shape.propertiesPerGroup + shape.otherProperties;
+  std::vector<int> numbers;
+  for (const fvhost::Definition& definition : definitions) {
+    int number = 0;
+    while (number < count && PropertyName(number) != definition.name) ++number;
+    if (number == count) std::abort();
+    numbers.push_back(number);
+  }
+  return numbers;
+}
+
 // Exactly the host calls of the import: per element of the data file its
 // definitions, per definition its group, per recorded value one SetProperty
-// with the value the element had (`definitions`: the project's, as re-imported).
+// with the value the element had (`definitions`: the project's, as re-imported,
+// in the order the host lists them; `properties`: their generator numbers).
 void ImportHostCalls(const ProjectShape& shape, const std::vector<API_Guid>& elements,
-                     const std::vector<fvhost::Definition>& projectDefinitions) {
+                     const std::vector<fvhost::Definition>& projectDefinitions, const std::vector<int>& properties) {
   for (std::size_t e = 0; e < elements.size(); ++e) {
     Array<API_PropertyDefinition> definitions;
     if (host::GetElementPropertyDefinitions(elements[e], definitions) != FvErr_NoError) continue;
@@ -74,7 +89,7 @@ void ImportHostCalls(const ProjectShape& shape, const std::vector<API_Guid>& ele
       API_PropertyGroup group;
       group.guid = definition.groupGuid;
       if (host::GetPropertyGroup(group) != FvErr_NoError || !quarnel::IsIfcGroupName(group.name)) continue;
-      const int element = static_cast<int>(e), property = static_cast<int>(p);
+      const int element = static_cast<int>(e), property = properties[p];
       if (!IsSet(shape, element, property)) continue;
       const fvhost::PropertyValue value = ValueOf(projectDefinitions[p], element, property);
       ElementPropertyRecord record;
@@ -100,6 +115,15 @@ struct Totals {
   double baseline = 0;
   std::int64_t peak = 0;
   std::int64_t iterations = 0;
+
+  // One iteration: the step's time is the one the benchmark reports.
+  void Add(benchmark::State& state, double stepSeconds, double baselineSeconds, std::int64_t peakBytes) {
+    state.SetIterationTime(stepSeconds);
+    step += stepSeconds;
+    baseline += baselineSeconds;
+    peak = std::max(peak, peakBytes);
+    ++iterations;
+  }
 
   // `withElementList`: the step holds the host's element list (16 bytes an element).
   void Report(benchmark::State& state, int elements, bool withElementList) const {
@@ -133,11 +157,7 @@ void ExportStep(benchmark::State& state, ProjectShape shape) {
       if (quarnel::Config().exportPropertyValues() != quarnel::Outcome::Done) std::abort();
     });
     if (totals.iterations % 2 == 0) runBaseline();
-    state.SetIterationTime(step);
-    totals.step += step;
-    totals.baseline += baseline;
-    totals.peak = std::max(totals.peak, peak);
-    ++totals.iterations;
+    totals.Add(state, step, baseline, peak);
   }
   totals.Report(state, shape.elements, true);
 }
@@ -145,8 +165,8 @@ void ExportStep(benchmark::State& state, ProjectShape shape) {
 void PrepareImport(BenchHost& bench) {
   if (bench.reimported) return;
   bench.host().AsAddOn([] { return quarnel::Config().exportPropertyValues(); });
-  bench.dataFileText = values_test::ReadText(bench.folder.DataFile());
-  values_test::Reimport(bench.host().project());
+  bench.dataFileText = testing_support::ReadText(values_test::DataFileIn(bench.folder));
+  values_test::Reimport(bench.host());
   bench.ForgetUndo();
   bench.reimported = true;
 }
@@ -157,6 +177,7 @@ void ImportStep(benchmark::State& state, ProjectShape shape) {
   std::vector<API_Guid> elements;
   for (const auto& element : bench.host().project().elements) elements.push_back(element->guid);
   const std::vector<fvhost::Definition> definitions = bench.host().project().definitions;
+  const std::vector<int> properties = PropertyNumbers(shape, definitions);
   Totals totals;
   // Each run, the step's and the baseline's, starts from the re-imported
   // project without values: its undo step is undone after it, untimed, so
@@ -165,23 +186,20 @@ void ImportStep(benchmark::State& state, ProjectShape shape) {
     double step = 0, baseline = 0;
     auto runBaseline = [&] {
       baseline = Seconds([&] {
-        bench.host().AsAddOn(
-            [&] { return InCommand("Import Property Values", [&] { ImportHostCalls(shape, elements, definitions); }); });
+        bench.host().AsAddOn([&] {
+          return InCommand("Import Property Values", [&] { ImportHostCalls(shape, elements, definitions, properties); });
+        });
       });
       bench.UndoAndForget();
     };
     if (totals.iterations % 2 == 1) runBaseline();
-    values_test::WriteText(bench.folder.DataFile(), bench.dataFileText);
+    testing_support::WriteText(values_test::DataFileIn(bench.folder), bench.dataFileText);
     const std::int64_t peak = PeakDuring(bench, step, [] {
       if (values_test::RunRestore() != 1) std::abort();
     });
     bench.UndoAndForget();
     if (totals.iterations % 2 == 0) runBaseline();
-    state.SetIterationTime(step);
-    totals.step += step;
-    totals.baseline += baseline;
-    totals.peak = std::max(totals.peak, peak);
-    ++totals.iterations;
+    totals.Add(state, step, baseline, peak);
   }
   totals.Report(state, shape.elements, false);
 }
@@ -191,21 +209,10 @@ void ImportStep(benchmark::State& state, ProjectShape shape) {
 
 int main(int argc, char** argv) {
   using namespace quarnel_bench;
-  for (int elements : Sizes(argc, argv)) {
-    ProjectShape shape;
-    shape.elements = elements;
-    const int iterations = IterationsFor(elements);
-    std::string n = "/";
-    n += std::to_string(elements);
+  return RunForEachSize(argc, argv, [](const ProjectShape& shape, const std::string& n, int iterations) {
     benchmark::RegisterBenchmark(("ExportStep" + n).c_str(), ExportStep, shape)
         ->UseManualTime()->Iterations(iterations)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("ImportStep" + n).c_str(), ImportStep, shape)
         ->UseManualTime()->Iterations(iterations)->Unit(benchmark::kMillisecond);
-  }
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  BenchHost::Drop();
-  return 0;
+  });
 }

@@ -9,25 +9,20 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "RunForvane.hpp"
-#include "TestFiles.hpp"
+#include "run_forvane.hpp"
+#include "support/scratch_folder.hpp"
+#include "test_files.hpp"
 #include "interactive_test.hpp"
 
 namespace cli_test {
 namespace {
 
-const std::string kItem = "RIRUDAD X/Import IFC+SG Classifications and Properties...";
-
-std::string SourceDir() {
-  const char* dir = std::getenv("QUARNEL_SOURCE_DIR");
-  return dir != nullptr ? dir : ".";
-}
-std::string ExampleProject() { return SourceDir() + "/examples/project.json"; }
-std::string ExampleConfig() { return SourceDir() + "/examples/ifc-sg-config.xml"; }
+using testing_support::ReadText;
+using testing_support::ScratchFolder;
 
 struct SharedFolder {
-  TempFolder folder;
-  std::string project = folder.Write("project.json", ReadFile(ExampleProject()));
+  ScratchFolder folder;
+  std::string project = folder.Write("project.json", ReadText(ExampleProject()));
   std::string data = folder.File("data");
   std::string dataFile = data + "/IFC+SG_Properties.csv";
   std::string inUse = "Export Property Values: the data file " + dataFile +
@@ -45,7 +40,7 @@ struct SharedFolder {
     const std::string report = folder.File("report-b.txt");
     Outcome run = RunForvane({ExampleProject(), "--run", kItem, "--choose", ExampleConfig(), "--special-folder", data,
                               "--report", report, "--save", saved});
-    run.err = ReadFile(report);
+    run.err = ReadText(report);
     return run;
   }
 };
@@ -61,7 +56,7 @@ TEST(TwoSessions, ARunOwnsTheDataFileFromItsExportToItsImport) {
   ASSERT_EQ(shared.RunB(alone).status, 0);  // what a run with no other session keeps
   PseudoTerminal a(ForvanePath(), {"project.json", "--special-folder", shared.data}, shared.folder.File(""));
   shared.HoldAtTheDialog(a);
-  const std::string written = ReadFile(shared.dataFile);
+  const std::string written = ReadText(shared.dataFile);
   const ino_t inode = InodeOf(shared.dataFile);
   ASSERT_FALSE(written.empty());
 
@@ -69,7 +64,7 @@ TEST(TwoSessions, ARunOwnsTheDataFileFromItsExportToItsImport) {
   EXPECT_EQ(b.status, 0);
   EXPECT_THAT(b.err, testing::HasSubstr(shared.inUse + "\n"));
   EXPECT_THAT(b.out, testing::HasSubstr("| Property Values are not retained!"));
-  EXPECT_EQ(ReadFile(shared.dataFile), written);
+  EXPECT_EQ(ReadText(shared.dataFile), written);
   EXPECT_EQ(InodeOf(shared.dataFile), inode);
 
   a.Type(ExampleConfig());

@@ -1,10 +1,6 @@
 // forvane with a person at the terminal: the example project opened, the
 // plug-in's command run through its file dialog and alert, undone, redone,
 // run again, saved; and what a person may do wrong on the way.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,30 +8,24 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "RunForvane.hpp"
-#include "TestFiles.hpp"
+#include "run_forvane.hpp"
+#include "support/scratch_folder.hpp"
+#include "test_files.hpp"
 #include "interactive_test.hpp"
-
-extern char** environ;
 
 namespace cli_test {
 namespace {
 
-const std::string kItem = "RIRUDAD X/Import IFC+SG Classifications and Properties...";
-const std::string kMenuLine = "1) RIRUDAD X > Import IFC+SG Classifications and Properties... [icon 10002]";
+using testing_support::ReadText;
+using testing_support::ScratchFolder;
 
-std::string SourceDir() {
-  const char* dir = std::getenv("QUARNEL_SOURCE_DIR");
-  return dir != nullptr ? dir : ".";
-}
-std::string ExampleProject() { return SourceDir() + "/examples/project.json"; }
-std::string ExampleConfig() { return SourceDir() + "/examples/ifc-sg-config.xml"; }
+const std::string kMenuLine = "1) RIRUDAD X > Import IFC+SG Classifications and Properties... [icon 10002]";
 
 // A copy of the example project in a folder of its own, where forvane keeps
 // its data file too, so that nothing outside the folder is touched.
 struct Workplace {
-  TempFolder folder;
-  std::string project = folder.Write("project.json", ReadFile(ExampleProject()));
+  ScratchFolder folder;
+  std::string project = folder.Write("project.json", ReadText(ExampleProject()));
   std::vector<std::string> Arguments(std::vector<std::string> more = {}) const {
     more.insert(more.begin(), {"project.json", "--special-folder", folder.File("data")});
     return more;
@@ -111,7 +101,7 @@ TEST(InteractiveSession, ImportUndoRedoImportAgainSaveAndQuit) {
 
 TEST(InteractiveSession, QuitAsksAboutUnsavedChangesAndEndOfInputLeavesTheFileAsItWas) {
   Workplace place;
-  const std::string before = ReadFile(place.project);
+  const std::string before = ReadText(place.project);
   PseudoTerminal terminal(ForvanePath(), place.Arguments(), place.folder.File(""));
   RunTheImport(terminal, ExampleConfig());
   ASSERT_TRUE(terminal.WaitFor("q) Quit\nChoose 1, u, l, p, s, a or q: ")) << terminal.Unread();
@@ -126,7 +116,7 @@ TEST(InteractiveSession, QuitAsksAboutUnsavedChangesAndEndOfInputLeavesTheFileAs
   ASSERT_TRUE(terminal.WaitFor("End of input: quitting without saving. The changes since the last save are lost"))
       << terminal.Unread();
   EXPECT_EQ(terminal.ExitStatus(), 0);
-  EXPECT_EQ(ReadFile(place.project), before);
+  EXPECT_EQ(ReadText(place.project), before);
 }
 
 TEST(InteractiveSession, FileDialogReasksForWhatTheDialogRefusesAndAnEmptyLineCancels) {
@@ -160,48 +150,23 @@ TEST(InteractiveSession, FileDialogReasksForWhatTheDialogRefusesAndAnEmptyLineCa
   EXPECT_EQ(terminal.ExitStatus(), 0);
 }
 
-// forvane with standard input from a file (not a terminal).
-Outcome RunWithInput(const std::vector<std::string>& arguments, const std::string& input) {
-  TempFolder folder;
-  const std::string inFile = folder.Write("stdin", input);
-  const std::string outFile = folder.File("stdout");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, inFile.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  std::vector<std::string> words{ForvanePath()};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (auto& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  Outcome outcome;
-  pid_t child = 0;
-  if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-    int wait = 0;
-    if (waitpid(child, &wait, 0) == child && WIFEXITED(wait)) outcome.status = WEXITSTATUS(wait);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  outcome.out = ReadFile(outFile);
-  return outcome;
-}
-
 TEST(InteractiveMode, IsChosenOnATerminalOrByTheFlagAndRefusedBesideScriptedOptions) {
   Workplace place;
   const std::string project = place.project;
-  const Outcome scripted = RunWithInput({project, "--special-folder", place.folder.File("data")}, "1\n");
+  const Outcome scripted = RunForvaneWithInput({project, "--special-folder", place.folder.File("data")}, "1\n");
   EXPECT_EQ(scripted.status, 0);
   // No menu: the options are done and the host ends (a note on a passed-over add-on may come first).
   EXPECT_THAT(scripted.out, ::testing::EndsWith("Session Report:\n(empty)\n"));
   EXPECT_EQ(scripted.out.find(kMenuLine), std::string::npos) << scripted.out;
 
-  const Outcome forced = RunWithInput({project, "--interactive", "--special-folder", place.folder.File("data")}, "q\n");
+  const Outcome forced =
+      RunForvaneWithInput({project, "--interactive", "--special-folder", place.folder.File("data")}, "q\n");
   EXPECT_EQ(forced.status, 0);
   EXPECT_NE(forced.out.find(kMenuLine), std::string::npos) << forced.out;
 
   for (const std::string option : {"--run", "--save", "--undo"}) {
     const std::string value = option == "--run" ? kItem : option == "--save" ? place.folder.File("x.json") : "1";
-    const Outcome refused = RunWithInput({project, "--interactive", option, value}, "");
+    const Outcome refused = RunForvaneWithInput({project, "--interactive", option, value}, "");
     EXPECT_EQ(refused.status, 2) << option;
     EXPECT_NE(refused.out.find("--interactive does not go with"), std::string::npos) << refused.out;
   }
@@ -216,8 +181,8 @@ TEST(InteractiveMode, SaveAsAddsTheExtensionAsksBeforeReplacingAndSaysWhyASaveFa
                             "a\n" + place.folder.File("none/x.json") + "\n" +  // no such folder
                             "a\n\n" +                                  // cancelled
                             "q\n";
-  const Outcome run = RunWithInput({place.project, "--interactive", "--special-folder", place.folder.File("data")},
-                                   input);
+  const Outcome run =
+      RunForvaneWithInput({place.project, "--interactive", "--special-folder", place.folder.File("data")}, input);
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("Saved " + copy + ".json\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find(copy + ".json exists. Replace it? (y/n) Not saved."), std::string::npos) << run.out;

@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "FuzzCheck.hpp"
+#include "fuzz_check.hpp"
 #include "ForvaneHost/ConfigImport.hpp"
 #include "ForvaneHost/ProjectFile.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/project_builder.hpp"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "FuzzCheck.hpp"
+#include "fuzz_check.hpp"
 #include "values/DataFileReader.hpp"
 #include "values/DataFileWriter.hpp"
 

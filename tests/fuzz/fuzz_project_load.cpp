@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "FuzzCheck.hpp"
+#include "fuzz_check.hpp"
 #include "ForvaneHost/ProjectFile.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

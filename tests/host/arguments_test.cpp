@@ -4,7 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "HostTestSupport.hpp"
+#include "host_test_support.hpp"
 
 namespace {
 
@@ -74,7 +74,7 @@ TEST(Arguments, AReportLineWithItsDialogFlagIsShownAtOnceAndSaysSo) {
   EXPECT_EQ(shown, "");
   ASSERT_EQ(OP(h.host, WriteReport)(h.token, &loud, true, 2), FvErr_NoError);
   EXPECT_EQ(shown, "Session Report: loud 2");
-  EXPECT_THAT(host_test::Events(h.host, "report"),
+  EXPECT_THAT(testing_support::EventLines(h.host, "report"),
               ElementsAre(HasSubstr("\"dialog\":false"), HasSubstr("\"dialog\":true")));
 }
 

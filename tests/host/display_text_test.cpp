@@ -9,7 +9,7 @@
 #include <random>
 
 #include "ForvaneHost/DisplayText.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/project_builder.hpp"
 
 namespace {
 

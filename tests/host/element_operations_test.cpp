@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "HostTestSupport.hpp"
+#include "host_test_support.hpp"
 
 namespace {
 

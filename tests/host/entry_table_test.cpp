@@ -12,13 +12,14 @@
 #include "Corbane/Debug.hpp"
 #include "HostInternal.hpp"
 #include "HostState.hpp"
-#include "HostTestSupport.hpp"
+#include "host_test_support.hpp"
+#include "support/scratch_folder.hpp"
 #include "Pellarin/Pellarin.hpp"
 
 namespace {
 
 using host_test::HostWithAddOn;
-using host_test::Quiet;
+using testing_support::Quiet;
 using host_test::Slot;
 using testing::ElementsAre;
 using testing::HasSubstr;
@@ -116,7 +117,7 @@ TEST(HostLife, IsCurrentWhileAliveAndGivesBackTheResponderAndTheHostBeforeIt) {
     EXPECT_EQ(fvhost::Host::Current(), &outer);
     EXPECT_EQ(Pellarin::GetResponder(), outerResponder);
     Corbane::DBPrintf("after the inner host: %d", 7);
-    EXPECT_THAT(host_test::Events(outer, "debug"), ElementsAre(HasSubstr("after the inner host: 7")));
+    EXPECT_THAT(testing_support::EventLines(outer, "debug"), ElementsAre(HasSubstr("after the inner host: 7")));
   }
   EXPECT_EQ(fvhost::Host::Current(), nullptr);
   EXPECT_EQ(Pellarin::GetResponder(), nullptr);
@@ -188,13 +189,13 @@ TEST(Report, FormatsItsLinePrintfStyleAndNeverHonoursPercentN) {
   EXPECT_EQ(OP(h.host, WriteReport)(h.token, &dangerous, false, 3), FvErr_NoError);
   EXPECT_EQ(OP(h.host, WriteReport)(h.token, nullptr, false), FvErr_BadParameter);
   EXPECT_THAT(h.host.ReportLines(), ElementsAre("Step failed with Error Code : -5 (x)", "name %n here 3"));
-  EXPECT_THAT(host_test::Events(h.host, "report"),
+  EXPECT_THAT(testing_support::EventLines(h.host, "report"),
               ElementsAre(HasSubstr("\"text\":\"Step failed with Error Code : -5 (x)\""), HasSubstr("%n here 3")));
 }
 
 TEST(SpecialFolder, FolderFourIsTheDataFolderMadeWhenMissing) {
-  auto folder = std::filesystem::temp_directory_path() / ("hostcore-data-" + std::to_string(::getpid())) / "deeper";
-  std::filesystem::remove_all(folder.parent_path());
+  testing_support::ScratchFolder scratch;
+  const auto folder = scratch.path() / "data" / "deeper";
   fvhost::HostOptions options = Quiet();
   options.specialFolder = folder.string();
   HostWithAddOn h({}, options);
@@ -204,7 +205,6 @@ TEST(SpecialFolder, FolderFourIsTheDataFolderMadeWhenMissing) {
   EXPECT_TRUE(std::filesystem::is_directory(folder));
   EXPECT_EQ(OP(h.host, GetSpecialFolder)(h.token, 3, &location), FvErr_BadParameter);
   EXPECT_EQ(OP(h.host, GetSpecialFolder)(h.token, FvFolder_Data, nullptr), FvErr_BadParameter);
-  std::filesystem::remove_all(folder.parent_path());
 }
 
 }  // namespace

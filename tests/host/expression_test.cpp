@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ForvaneHost/Expression.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/project_builder.hpp"
 
 namespace {
 

@@ -3,13 +3,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "HostTestSupport.hpp"
+#include "host_test_support.hpp"
 
 namespace {
 
 using host_test::HostWithAddOn;
-using host_test::Quiet;
+using testing_support::Quiet;
 using testing::ElementsAre;
+using testing_support::Fail;
+using testing_support::FailFor;
 using testing_support::ProjectBuilder;
 
 struct TwoGroups {
@@ -21,11 +23,7 @@ struct TwoGroups {
   fvhost::Guid element = b.Element("Wall");
 };
 
-fvhost::HostOptions WithFault(const std::string& op, int nth, std::optional<std::string> subject, HostError error) {
-  fvhost::HostOptions options = Quiet();
-  options.faults.push_back({op, nth, std::move(subject), error});
-  return options;
-}
+fvhost::HostOptions WithFault(fvhost::FaultRule rule) { return Quiet({.faults = {std::move(rule)}}); }
 
 HostError GetGroup(HostWithAddOn& h, const fvhost::Guid& guid) {
   API_PropertyGroup group;
@@ -35,7 +33,7 @@ HostError GetGroup(HostWithAddOn& h, const fvhost::Guid& guid) {
 
 TEST(Faults, ARuleForAnOperationFailsEveryCallOfItAndOnlyThose) {
   TwoGroups p;
-  HostWithAddOn h(p.b.Build(), WithFault("GetPropertyGroup", 0, std::nullopt, FvErr_ReadOnly));
+  HostWithAddOn h(p.b.Build(), WithFault(Fail("GetPropertyGroup", FvErr_ReadOnly)));
   EXPECT_EQ(GetGroup(h, p.wall), FvErr_ReadOnly);
   EXPECT_EQ(GetGroup(h, p.slab), FvErr_ReadOnly);
   Corbane::Array<API_PropertyGroup> groups;
@@ -44,7 +42,7 @@ TEST(Faults, ARuleForAnOperationFailsEveryCallOfItAndOnlyThose) {
 
 TEST(Faults, ARuleForTheNthCallFailsOnlyThatCall) {
   TwoGroups p;
-  HostWithAddOn h(p.b.Build(), WithFault("GetPropertyGroup", 2, std::nullopt, FvErr_General));
+  HostWithAddOn h(p.b.Build(), WithFault(Fail("GetPropertyGroup", FvErr_General, 2)));
   EXPECT_EQ(GetGroup(h, p.wall), FvErr_NoError);
   EXPECT_EQ(GetGroup(h, p.wall), FvErr_General);
   EXPECT_EQ(GetGroup(h, p.wall), FvErr_NoError);
@@ -52,7 +50,7 @@ TEST(Faults, ARuleForTheNthCallFailsOnlyThatCall) {
 
 TEST(Faults, ARuleForASubjectFailsTheCallsAboutIt) {
   TwoGroups p;
-  HostWithAddOn h(p.b.Build(), WithFault("DeletePropertyGroup", 0, "Pset_SlabCommon", FvErr_General));
+  HostWithAddOn h(p.b.Build(), WithFault(FailFor("DeletePropertyGroup", "Pset_SlabCommon", FvErr_General)));
   auto before = h.project();
   HostError wall = 0, slab = 0;
   h.InCommand("Delete", [&] {
@@ -68,13 +66,13 @@ TEST(Faults, ARuleForASubjectFailsTheCallsAboutIt) {
 
 TEST(Faults, ASubjectRuleMatchesAnyOfTheCallsSubjects) {
   TwoGroups p;
-  HostWithAddOn byElement(p.b.Build(), WithFault("GetPropertyValue", 0, fvhost::GuidText(p.element), FvErr_BadId));
+  HostWithAddOn byElement(p.b.Build(), WithFault(FailFor("GetPropertyValue", fvhost::GuidText(p.element), FvErr_BadId)));
   ElementPropertyRecord record;
   EXPECT_EQ(OP(byElement.host, GetPropertyValue)(byElement.token, &p.element, &p.fire, &record), FvErr_BadId);
-  HostWithAddOn byName(p.b.Build(), WithFault("GetPropertyValue", 0, "Depth", FvErr_BadId));
+  HostWithAddOn byName(p.b.Build(), WithFault(FailFor("GetPropertyValue", "Depth", FvErr_BadId)));
   EXPECT_EQ(OP(byName.host, GetPropertyValue)(byName.token, &p.element, &p.fire, &record), FvErr_NoError);
   EXPECT_EQ(OP(byName.host, GetPropertyValue)(byName.token, &p.element, &p.depth, &record), FvErr_BadId);
-  HostWithAddOn byCommand(p.b.Build(), WithFault("CallUndoableCommand", 0, "Import Expressions", FvErr_General));
+  HostWithAddOn byCommand(p.b.Build(), WithFault(FailFor("CallUndoableCommand", "Import Expressions", FvErr_General)));
   bool ran = false;
   EXPECT_EQ(byCommand.InCommand("Import Expressions", [&] {
     ran = true;
@@ -99,14 +97,14 @@ TEST(Faults, ACallFaultFailsTheNthCallOfTheRunWhateverItIs) {
 
 TEST(Faults, ATracedRunHasACallEventWithTheFirstSubjectAndTheResult) {
   TwoGroups p;
-  fvhost::HostOptions options = WithFault("GetPropertyGroup", 2, std::nullopt, FvErr_General);
+  fvhost::HostOptions options = WithFault(Fail("GetPropertyGroup", FvErr_General, 2));
   options.traceCalls = true;
   HostWithAddOn h(p.b.Build(), options);
   GetGroup(h, p.wall);
   GetGroup(h, p.slab);
   Corbane::Array<API_PropertyGroup> groups;
   OP(h.host, GetPropertyGroups)(h.token, &groups);
-  EXPECT_THAT(host_test::Events(h.host, "call"),
+  EXPECT_THAT(testing_support::EventLines(h.host, "call"),
               ElementsAre("{\"event\":\"call\",\"op\":\"GetPropertyGroup\",\"subject\":\"Pset_WallCommon\",\"result\":0}",
                           "{\"event\":\"call\",\"op\":\"GetPropertyGroup\",\"subject\":\"Pset_SlabCommon\",\"result\":" +
                               std::to_string(FvErr_General) + "}",
@@ -114,7 +112,7 @@ TEST(Faults, ATracedRunHasACallEventWithTheFirstSubjectAndTheResult) {
 }
 
 TEST(Faults, AFailedReportWritesNoLine) {
-  fvhost::HostOptions options = WithFault("WriteReport", 0, "Line %d", FvErr_General);
+  fvhost::HostOptions options = WithFault(FailFor("WriteReport", "Line %d", FvErr_General));
   HostWithAddOn h({}, options);
   Corbane::UniString format("Line %d"), other("Other %d");
   EXPECT_EQ(OP(h.host, WriteReport)(h.token, &format, false, 1), FvErr_General);

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "HostTestSupport.hpp"
+#include "host_test_support.hpp"
 
 namespace {
 

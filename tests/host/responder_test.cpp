@@ -2,12 +2,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "HostTestSupport.hpp"
+#include "host_test_support.hpp"
 #include "Pellarin/Pellarin.hpp"
 
 namespace {
 
-using host_test::Quiet;
+using testing_support::Quiet;
 using host_test::Utf8;
 using testing::ElementsAre;
 
@@ -39,7 +39,7 @@ TEST(Responder, AnswersFileDialogsFromTheQueueThenTheFrontEndThenCancels) {
   };
   EXPECT_TRUE(responder->ChooseFile(Pellarin::FileDialog::OpenFile, "Ask", XmlFilter(), chosen));
   EXPECT_EQ(askedTitle, "Ask xml");
-  EXPECT_THAT(host_test::Events(host, "dialog"),
+  EXPECT_THAT(testing_support::EventLines(host, "dialog"),
               ElementsAre("{\"event\":\"dialog\",\"kind\":0,\"title\":\"Pick\",\"filters\":[{\"description\":\"IFC+SG "
                           "configuration\",\"extension\":\"xml\"}],\"answer\":\"/tmp/config.xml\"}",
                           testing::HasSubstr("\"answer\":null"), testing::HasSubstr("\"answer\":null"),
@@ -61,7 +61,7 @@ TEST(Responder, RecordsAlertsShowsThemAndPressesTheFirstButton) {
   EXPECT_EQ(seen, "-3|Import Successful|All kept.");
   EXPECT_THAT(shown, testing::HasSubstr("| Information: Import Successful |"));
   EXPECT_THAT(shown, testing::HasSubstr("| All kept."));
-  EXPECT_THAT(host_test::Events(host, "alert"),
+  EXPECT_THAT(testing_support::EventLines(host, "alert"),
               ElementsAre("{\"event\":\"alert\",\"kind\":-3,\"title\":\"Import Successful\",\"message\":\"All "
                           "kept.\",\"second\":\"\",\"buttons\":[\"OK\",\"\",\"\"]}"));
 }
@@ -72,7 +72,7 @@ TEST(Responder, RecordsATextWithAZeroCharacterWhole) {
   fvhost::Host host(Quiet());
   const Corbane::UniString message("before\0after", 12, Corbane::CC_UTF8);
   Pellarin::GetResponder()->ShowAlert(-1, "Title", message, "", "OK", "", "");
-  EXPECT_THAT(host_test::Events(host, "alert"), ElementsAre(testing::HasSubstr("\"message\":\"before\\u0000after\"")));
+  EXPECT_THAT(testing_support::EventLines(host, "alert"), ElementsAre(testing::HasSubstr("\"message\":\"before\\u0000after\"")));
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "HostTestSupport.hpp"
+#include "host_test_support.hpp"
 
 namespace {
 
@@ -50,10 +50,10 @@ TEST(UndoableCommand, LeavesOneNamedStepThatUndoesAndRedoesTheWholeProject) {
   ASSERT_TRUE(h.host.Redo());
   EXPECT_EQ(h.project(), after);
   EXPECT_FALSE(h.host.Redo());
-  EXPECT_THAT(host_test::Events(h.host, "command"),
+  EXPECT_THAT(testing_support::EventLines(h.host, "command"),
               ElementsAre("{\"event\":\"command\",\"name\":\"Set Fire Ratings\",\"result\":0,\"undoStep\":true}"));
-  EXPECT_THAT(host_test::Events(h.host, "undo"), ElementsAre(HasSubstr("\"name\":\"Set Fire Ratings\"")));
-  EXPECT_THAT(host_test::Events(h.host, "redo"), ElementsAre(HasSubstr("\"name\":\"Set Fire Ratings\"")));
+  EXPECT_THAT(testing_support::EventLines(h.host, "undo"), ElementsAre(HasSubstr("\"name\":\"Set Fire Ratings\"")));
+  EXPECT_THAT(testing_support::EventLines(h.host, "redo"), ElementsAre(HasSubstr("\"name\":\"Set Fire Ratings\"")));
 }
 
 TEST(UndoableCommand, ThatFailsIsRolledBackExactlyAndLeavesNoStep) {
@@ -68,7 +68,7 @@ TEST(UndoableCommand, ThatFailsIsRolledBackExactlyAndLeavesNoStep) {
   }), FvErr_General);
   EXPECT_EQ(h.project(), before);
   EXPECT_TRUE(h.host.UndoStepNames().empty());
-  EXPECT_THAT(host_test::Events(h.host, "command"), ElementsAre(HasSubstr("\"undoStep\":false")));
+  EXPECT_THAT(testing_support::EventLines(h.host, "command"), ElementsAre(HasSubstr("\"undoStep\":false")));
 }
 
 TEST(UndoableCommand, ThatChangesNothingLeavesNoStepAndANewStepClearsRedo) {
@@ -77,7 +77,7 @@ TEST(UndoableCommand, ThatChangesNothingLeavesNoStepAndANewStepClearsRedo) {
   ASSERT_EQ(h.InCommand("First", [&] { return SetFire(h, p.second, "2HR"); }), FvErr_NoError);
   ASSERT_EQ(h.InCommand("Nothing", [] { return FvErr_NoError; }), FvErr_NoError);
   EXPECT_THAT(h.host.UndoStepNames(), ElementsAre("First"));
-  EXPECT_THAT(host_test::Events(h.host, "command").back(), HasSubstr("\"undoStep\":false"));
+  EXPECT_THAT(testing_support::EventLines(h.host, "command").back(), HasSubstr("\"undoStep\":false"));
   ASSERT_TRUE(h.host.Undo());
   ASSERT_EQ(h.InCommand("Nothing again", [] { return FvErr_NoError; }), FvErr_NoError);
   EXPECT_THAT(h.host.UndoStepNames(), ElementsAre());

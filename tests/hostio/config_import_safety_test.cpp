@@ -10,7 +10,7 @@
 
 #include "Forvane/EntryTable.hpp"
 #include "ForvaneHost/ConfigImport.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/project_builder.hpp"
 
 namespace {
 

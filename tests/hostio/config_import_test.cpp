@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ForvaneHost/ConfigImport.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/project_builder.hpp"
 
 namespace {
 

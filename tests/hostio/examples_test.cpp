@@ -4,12 +4,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "ForvaneHost/ConfigImport.hpp"
 #include "ForvaneHost/ProjectFile.hpp"
+#include "support/scratch_folder.hpp"
 
 namespace {
 
@@ -21,12 +20,7 @@ std::string ExamplePath(const std::string& name) {
   return std::string(root ? root : QUARNEL_SOURCE_ROOT) + "/examples/" + name;
 }
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing_support::ReadText;
 
 fvhost::Project LoadExample() {
   std::string error;

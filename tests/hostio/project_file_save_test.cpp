@@ -7,25 +7,17 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "ForvaneHost/ProjectFile.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/project_builder.hpp"
+#include "support/scratch_folder.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 using testing_support::ProjectBuilder;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+using testing_support::ReadText;
+using testing_support::WriteText;
 
 fvhost::Project SomeProject(int elements) {
   ProjectBuilder b;
@@ -37,29 +29,20 @@ fvhost::Project SomeProject(int elements) {
 
 class ProjectFileSave : public testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("hostio-save-" + std::to_string(::getpid()) + "-" +
-                                           testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override {
-    fs::permissions(folder_, fs::perms::owner_all);
-    fs::remove_all(folder_);
-  }
   std::size_t FilesInFolder() const {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
   }
-  fs::path folder_;
+  testing_support::ScratchFolder scratch_;
+  fs::path folder_ = scratch_.path();
 };
 
 TEST_F(ProjectFileSave, WritesAFileThatLoadsBack) {
   const auto path = folder_ / "project.json";
-  WriteFile(path, "old");
+  WriteText(path, "old");
   std::string error;
   const fvhost::Project project = SomeProject(3);
   ASSERT_TRUE(fvhost::SaveProjectFile(project, path.string(), error)) << error;
-  EXPECT_EQ(ReadFile(path), fvhost::ProjectToJson(project));
+  EXPECT_EQ(ReadText(path), fvhost::ProjectToJson(project));
   const auto back = fvhost::LoadProjectFile(path.string(), error);
   ASSERT_TRUE(back.has_value()) << error;
   EXPECT_TRUE(*back == project);
@@ -69,13 +52,13 @@ TEST_F(ProjectFileSave, WritesAFileThatLoadsBack) {
 TEST_F(ProjectFileSave, KeepsTheOldFileWhenTheFolderCannotBeWritten) {
   if (::geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind the superuser; see the size-limit test";
   const auto path = folder_ / "project.json";
-  WriteFile(path, "the old project, byte for byte");
+  WriteText(path, "the old project, byte for byte");
   fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
   std::string error;
   EXPECT_FALSE(fvhost::SaveProjectFile(SomeProject(2), path.string(), error));
   EXPECT_THAT(error, testing::HasSubstr(folder_.string()));
   fs::permissions(folder_, fs::perms::owner_all);
-  EXPECT_EQ(ReadFile(path), "the old project, byte for byte");
+  EXPECT_EQ(ReadText(path), "the old project, byte for byte");
   EXPECT_EQ(FilesInFolder(), 1u);
 }
 
@@ -84,7 +67,7 @@ TEST_F(ProjectFileSave, KeepsTheOldFileWhenTheFolderCannotBeWritten) {
 TEST_F(ProjectFileSave, KeepsTheOldFileWhenAWriteFailsHalfWay) {
   const auto path = folder_ / "project.json";
   const std::string old = "the old project, byte for byte";
-  WriteFile(path, old);
+  WriteText(path, old);
   rlimit saved{};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
   auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -97,7 +80,7 @@ TEST_F(ProjectFileSave, KeepsTheOldFileWhenAWriteFailsHalfWay) {
   std::signal(SIGXFSZ, previousHandler);
   EXPECT_FALSE(saved_ok);
   EXPECT_THAT(error, testing::HasSubstr("cannot write"));
-  EXPECT_EQ(ReadFile(path), old);
+  EXPECT_EQ(ReadText(path), old);
   EXPECT_EQ(FilesInFolder(), 1u);
 }
 
@@ -109,7 +92,7 @@ TEST_F(ProjectFileSave, FailsIntoAFolderThatDoesNotExist) {
 
 TEST_F(ProjectFileSave, KeepsThePermissionsOfTheFileItReplaces) {
   const auto path = folder_ / "project.json";
-  WriteFile(path, "old");
+  WriteText(path, "old");
   fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   std::string error;
   ASSERT_TRUE(fvhost::SaveProjectFile(SomeProject(1), path.string(), error)) << error;

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "ForvaneHost/ProjectFile.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/project_builder.hpp"
 
 namespace {
 

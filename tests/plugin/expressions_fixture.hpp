@@ -14,16 +14,19 @@
 #include "expressions/SnapshotStore.hpp"
 #include "run/Config.hpp"
 #include "run/RunStatus.hpp"
-#include "support/InProcessHost.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/host_options.hpp"
+#include "support/in_process_host.hpp"
+#include "support/project_builder.hpp"
+#include "support/transcript_events.hpp"
 #include "values/RowKey.hpp"
 
 namespace expressions_test {
 
+using testing_support::Code;
+using testing_support::Fail;
 using testing_support::InProcessHost;
 using testing_support::ProjectBuilder;
-
-inline fvhost::HostOptions Quiet() { return InProcessHost::QuietOptions(); }
+using testing_support::Quiet;
 
 inline fvhost::HostOptions Tracing(std::vector<fvhost::FaultRule> faults = {}) {
   fvhost::HostOptions options = Quiet();
@@ -36,8 +39,6 @@ inline fvhost::HostOptions Failing(std::vector<fvhost::FaultRule> faults) { retu
 
 inline Corbane::UniString U(const std::string& text) { return Corbane::UniString(text.c_str()); }
 inline std::string S(const Corbane::UniString& text) { return std::string(text.ToCStr().Get()); }
-
-inline std::string Code(HostError error) { return std::to_string(error); }
 
 inline quarnel::RowKey Key(const std::string& group, const std::string& definition) {
   return quarnel::RowKey(U(group), U(definition));
@@ -99,9 +100,8 @@ inline std::vector<std::string> ChosenOptions(const fvhost::Definition& definiti
 // The subjects of every `call` event of one operation, in call order.
 inline std::vector<std::string> CallSubjects(const std::vector<std::string>& transcript, const std::string& op) {
   std::vector<std::string> subjects;
-  for (const std::string& line : transcript) {
-    const nlohmann::json event = nlohmann::json::parse(line, nullptr, false);
-    if (!event.is_object() || event.value("event", "") != "call" || event.value("op", "") != op) continue;
+  for (const nlohmann::json& event : testing_support::Events(transcript, "call")) {
+    if (event.value("op", "") != op) continue;
     const nlohmann::json& subject = event["subject"];
     if (subject.is_string()) {
       subjects.push_back(subject.get<std::string>());

@@ -292,7 +292,7 @@ TEST_F(ExpressionRestore, EveryFailureIsReportedWithItsOwnLineAndTheWalkGoesOn) 
   for (const FailureCase& failure : cases) {
     SCOPED_TRACE(failure.line);
     SnapshotWall();
-    EXPECT_EQ(Restore(WallAfter(), Failing({{failure.operation, failure.nth, std::nullopt, 7}})), FvErr_NoError);
+    EXPECT_EQ(Restore(WallAfter(), Failing({Fail(failure.operation, 7, failure.nth)})), FvErr_NoError);
 
     EXPECT_THAT(Report(), ElementsAre(failure.line));
     EXPECT_EQ(importExpressionsStatus, quarnel::Outcome::Partial);
@@ -303,7 +303,7 @@ TEST_F(ExpressionRestore, EveryFailureIsReportedWithItsOwnLineAndTheWalkGoesOn) 
 
 TEST_F(ExpressionRestore, AFailedOptionSetChangeLeavesNoSecondChange) {
   SnapshotWall();
-  EXPECT_EQ(Restore(WallAfter(), Failing({{"ChangePropertyDefinition", 3, std::nullopt, 7}})), FvErr_NoError);
+  EXPECT_EQ(Restore(WallAfter(), Failing({Fail("ChangePropertyDefinition", 7, 3)})), FvErr_NoError);
 
   EXPECT_THAT(Calls("ChangePropertyDefinition"), SizeIs(3));
   const fvhost::Definition& finish = Definition("Pset_WallCommon", "Finish");
@@ -313,7 +313,7 @@ TEST_F(ExpressionRestore, AFailedOptionSetChangeLeavesNoSecondChange) {
 
 TEST_F(ExpressionRestore, AFailedDefaultRebindLeavesTheFirstOption) {
   SnapshotWall();
-  EXPECT_EQ(Restore(WallAfter(), Failing({{"ChangePropertyDefinition", 4, std::nullopt, 7}})), FvErr_NoError);
+  EXPECT_EQ(Restore(WallAfter(), Failing({Fail("ChangePropertyDefinition", 7, 4)})), FvErr_NoError);
 
   const fvhost::Definition& finish = Definition("Pset_WallCommon", "Finish");
   ASSERT_THAT(finish.options, SizeIs(3));
@@ -322,7 +322,7 @@ TEST_F(ExpressionRestore, AFailedDefaultRebindLeavesTheFirstOption) {
 
 TEST_F(ExpressionRestore, AFailedListingIsReturnedToTheCommandAndKeepsTheStore) {
   SnapshotWall();
-  EXPECT_EQ(Restore(WallAfter(), Failing({{"GetPropertyDefinitions", 0, std::nullopt, FvErr_General}})),
+  EXPECT_EQ(Restore(WallAfter(), Failing({Fail("GetPropertyDefinitions", FvErr_General)})),
             FvErr_General);
 
   EXPECT_THAT(Report(), ElementsAre("Import Expressions and Options Sets: GetPropertyDefinitions failed Error Code: " +
@@ -437,8 +437,8 @@ TEST_F(ExpressionRestore, ADefinitionWhoseGroupCannotBeFetchedIsNotSaidToBeGone)
   after.Definition(after.Group("Pset_WallCommon"), "Height");
 
   // Width is gone, and the host cannot show its default either.
-  EXPECT_EQ(Restore(after.Build(), Failing({{"GetPropertyGroup", 1, std::nullopt, 7},
-                                            {"GetPropertyValueString", 1, std::nullopt, 8}})),
+  EXPECT_EQ(Restore(after.Build(), Failing({Fail("GetPropertyGroup", 7, 1),
+                                            Fail("GetPropertyValueString", 8, 1)})),
             FvErr_NoError);
 
   EXPECT_THAT(Report(), ElementsAre("Import Expressions and Option Sets: GetPropertyGroup for Height failed with Error "

@@ -129,8 +129,8 @@ TEST_F(ExpressionSnapshot, AFailedGroupFetchSkipsThatDefinitionOnlyAndMakesTheSt
 
   // The second and the third fetch fail; the third is of a group that would
   // have been passed over anyway, and is reported all the same.
-  EXPECT_EQ(Snapshot(b.Build(), Failing({{"GetPropertyGroup", 2, std::nullopt, 7},
-                                         {"GetPropertyGroup", 3, std::nullopt, FvErr_NoSuchGroup}})),
+  EXPECT_EQ(Snapshot(b.Build(), Failing({Fail("GetPropertyGroup", 7, 2),
+                                         Fail("GetPropertyGroup", FvErr_NoSuchGroup, 3)})),
             2);
 
   EXPECT_THAT(Report(), ElementsAre("Export Expressions: GetPropertyGroup for property Height failed with Error Code :  7",
@@ -145,7 +145,7 @@ TEST_F(ExpressionSnapshot, AFailedListingIsReportedAndSavesNothing) {
   ProjectBuilder b;
   b.Expressions(b.Definition(b.Group("Pset_WallCommon"), "Height"), {"1"});
 
-  EXPECT_EQ(Snapshot(b.Build(), Failing({{"GetPropertyDefinitions", 0, std::nullopt, FvErr_General}})), 0);
+  EXPECT_EQ(Snapshot(b.Build(), Failing({Fail("GetPropertyDefinitions", FvErr_General)})), 0);
 
   EXPECT_THAT(Report(), ElementsAre("Export Expressions: GetPropertyDefinitions failed Error Code: " +
                                     Code(FvErr_General)));
@@ -177,7 +177,7 @@ TEST_F(ExpressionSnapshot, APercentSignInANameIsPrintedAsItStands) {
   ProjectBuilder b;
   b.Expressions(b.Definition(b.Group("Pset_WallCommon"), "Share %d of %s"), {"1"});
 
-  EXPECT_EQ(Snapshot(b.Build(), Failing({{"GetPropertyGroup", 1, std::nullopt, 7}})), 2);
+  EXPECT_EQ(Snapshot(b.Build(), Failing({Fail("GetPropertyGroup", 7, 1)})), 2);
 
   EXPECT_THAT(Report(),
               ElementsAre("Export Expressions: GetPropertyGroup for property Share %d of %s failed with Error Code :  7"));

@@ -26,8 +26,8 @@ TEST_F(SnapshotStoreLife, ARestoreEmptiesEveryTableEvenAfterFailures) {
   ASSERT_EQ(Snapshot(WallWithHeight("1")), 1);
   ASSERT_FALSE(quarnel::SnapshotStoreIsEmpty());
 
-  EXPECT_EQ(Restore(WallWithHeight("2"), Failing({{"GetPropertyGroup", 1, std::nullopt, 7},
-                                                  {"ChangePropertyDefinition", 0, std::nullopt, 7}})),
+  EXPECT_EQ(Restore(WallWithHeight("2"), Failing({Fail("GetPropertyGroup", 7, 1),
+                                                  Fail("ChangePropertyDefinition", 7)})),
             FvErr_NoError);
 
   EXPECT_EQ(quarnel::importExpressionsStatus, quarnel::Outcome::Partial);
@@ -46,7 +46,7 @@ TEST_F(SnapshotStoreLife, ARestoreOfAProjectWithoutDefinitionsNamesWhatWasSavedA
 
 TEST_F(SnapshotStoreLife, ARestoreWhoseListingFailedLeavesTheStoreForNobodyButTheNextSnapshotClearsIt) {
   ASSERT_EQ(Snapshot(WallWithHeight("1")), 1);
-  ASSERT_NE(Restore(WallWithHeight("1"), Failing({{"GetPropertyDefinitions", 0, std::nullopt, FvErr_General}})),
+  ASSERT_NE(Restore(WallWithHeight("1"), Failing({Fail("GetPropertyDefinitions", FvErr_General)})),
             FvErr_NoError);
   ASSERT_TRUE(quarnel::savedExpressions.ContainsKey(Key("Pset_WallCommon", "Height")));
 
@@ -65,7 +65,7 @@ TEST_F(SnapshotStoreLife, ARestoreWhoseListingFailedLeavesTheStoreForNobodyButTh
 TEST_F(SnapshotStoreLife, ASnapshotWhoseListingFailsLeavesNothingOfAnEarlierRun) {
   ASSERT_EQ(Snapshot(WallWithHeight("1")), 1);  // a run whose restore never took place
 
-  EXPECT_EQ(Snapshot(WallWithHeight("2"), Failing({{"GetPropertyDefinitions", 0, std::nullopt, FvErr_General}})), 0);
+  EXPECT_EQ(Snapshot(WallWithHeight("2"), Failing({Fail("GetPropertyDefinitions", FvErr_General)})), 0);
 
   EXPECT_TRUE(quarnel::SnapshotStoreIsEmpty());
 }

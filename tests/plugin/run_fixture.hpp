@@ -15,36 +15,27 @@
 #include "run/Config.hpp"
 #include "run/Handler.hpp"
 #include "run/RunStatus.hpp"
-#include "support/InProcessHost.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/host_options.hpp"
+#include "support/in_process_host.hpp"
+#include "support/project_builder.hpp"
+#include "support/scratch_folder.hpp"
+#include "support/transcript_events.hpp"
 
 namespace run_test {
 
+using testing_support::Code;
+using testing_support::Events;
+using testing_support::Fail;
+using testing_support::FailFor;
 using testing_support::InProcessHost;
 using testing_support::ProjectBuilder;
 
 inline fvhost::HostOptions Options(std::vector<fvhost::FaultRule> faults = {}, std::vector<std::string> without = {}) {
-  fvhost::HostOptions options = InProcessHost::QuietOptions();
+  fvhost::HostOptions options = testing_support::Quiet();
   options.faults = std::move(faults);
   options.without = std::move(without);
   return options;
 }
-
-inline fvhost::FaultRule Fail(const std::string& operation, HostError error, int nth = 0) {
-  fvhost::FaultRule rule;
-  rule.operation = operation;
-  rule.nth = nth;
-  rule.error = error;
-  return rule;
-}
-
-inline fvhost::FaultRule FailFor(const std::string& operation, const std::string& subject, HostError error) {
-  fvhost::FaultRule rule = Fail(operation, error);
-  rule.subject = subject;
-  return rule;
-}
-
-inline std::string Code(HostError error) { return std::to_string(error); }
 
 struct ShownAlert {
   int kind = 0;
@@ -54,18 +45,9 @@ struct ShownAlert {
   std::vector<std::string> buttons;
 };
 
-inline std::vector<nlohmann::json> Events(InProcessHost& host, const std::string& kind) {
-  std::vector<nlohmann::json> events;
-  for (const std::string& line : host.Transcript()) {
-    nlohmann::json event = nlohmann::json::parse(line, nullptr, false);
-    if (event.is_object() && event.value("event", "") == kind) events.push_back(std::move(event));
-  }
-  return events;
-}
-
 inline std::vector<ShownAlert> Alerts(InProcessHost& host) {
   std::vector<ShownAlert> alerts;
-  for (const nlohmann::json& event : Events(host, "alert")) {
+  for (const nlohmann::json& event : Events(host.Transcript(), "alert")) {
     ShownAlert alert;
     alert.kind = event.value("kind", 0);
     alert.title = event.value("title", "");
@@ -80,7 +62,7 @@ inline std::vector<ShownAlert> Alerts(InProcessHost& host) {
 
 inline std::vector<std::string> CommandNames(InProcessHost& host) {
   std::vector<std::string> names;
-  for (const nlohmann::json& event : Events(host, "command")) names.push_back(event.value("name", ""));
+  for (const nlohmann::json& event : Events(host.Transcript(), "command")) names.push_back(event.value("name", ""));
   return names;
 }
 
@@ -101,24 +83,13 @@ inline HostError RunMenu(std::uint16_t menu = 32500, std::int32_t item = 1) {
 // A configuration file in a folder of its own, removed with the test.
 class ConfigFile {
  public:
-  explicit ConfigFile(const std::string& text, const std::string& name = "config.xml") {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = std::filesystem::path(::testing::TempDir()) /
-              (std::string("quarnel_") + info->test_suite_name() + "_" + info->name());
-    std::filesystem::create_directories(folder_);
-    path_ = (folder_ / name).string();
-    std::ofstream out(path_, std::ios::binary);
-    out << text;
-  }
-  ~ConfigFile() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
+  explicit ConfigFile(const std::string& text, const std::string& name = "config.xml")
+      : path_(folder_.Write(name, text)) {}
   const std::string& path() const { return path_; }
-  std::string folder() const { return folder_.string(); }
+  std::string folder() const { return folder_.path().string(); }
 
  private:
-  std::filesystem::path folder_;
+  testing_support::ScratchFolder folder_;
   std::string path_;
 };
 

@@ -68,7 +68,7 @@ TEST(ImportRun, PassesEveryArgumentAsTheHostTakesIt) {
   Choose(host, file.path());
   RunMenu();
   std::set<std::string> operations;
-  for (const auto& call : Events(host, "call")) {
+  for (const auto& call : Events(host.Transcript(), "call")) {
     operations.insert(call.value("op", ""));
     if (call.value("op", "") != "DeletePropertyGroup" || call.value("subject", "") != "SGPset_Wall") {
       EXPECT_EQ(call.value("result", -1), 0) << call.dump();
@@ -76,7 +76,7 @@ TEST(ImportRun, PassesEveryArgumentAsTheHostTakesIt) {
   }
   EXPECT_THAT(operations, testing::IsSupersetOf({"GetElemList", "GetElementHeader", "GetElementPropertyDefinitions",
                                                  "ImportClassifications", "ImportProperties", "WriteReport"}));
-  for (const auto& line : Events(host, "report")) EXPECT_EQ(line.value("dialog", true), false) << line.dump();
+  for (const auto& line : Events(host.Transcript(), "report")) EXPECT_EQ(line.value("dialog", true), false) << line.dump();
 }
 
 TEST(ImportRun, WithoutTheExpressionSnapshotTheExpressionRestoreIsNotRun) {
@@ -125,7 +125,7 @@ TEST(ImportRun, GroupsThatCannotBeListedEndTheRunBeforeTheDialog) {
   ConfigFile file(WallConfiguration());
   Choose(host, file.path());
   RunMenu();
-  EXPECT_THAT(Events(host, "dialog"), IsEmpty());
+  EXPECT_THAT(Events(host.Transcript(), "dialog"), IsEmpty());
   EXPECT_THAT(CommandNames(host), Not(Contains("Import Properties and Classifications")));
   EXPECT_THAT(host.Report(), Contains("Removing Property: GetPropertyGroups failed with error code: " +
                                       Code(FvErr_General)));

@@ -71,7 +71,7 @@ TEST_F(WrappersWithoutUndo, SchemaImportFailsWithItsLineAndShowsNoDialog) {
   EXPECT_EQ(config.importPropertiesAndClassifications(), quarnel::Outcome::Failed);
   EXPECT_THAT(host.Report(), ElementsAre("Import Properties and Classifications: Failed with error code: " +
                                          Code(FvErr_MissingOperation)));
-  EXPECT_TRUE(Events(host, "dialog").empty());
+  EXPECT_TRUE(Events(host.Transcript(), "dialog").empty());
 }
 
 TEST_F(WrappersWithoutUndo, ExpressionRestoreFailsWithItsLine) {

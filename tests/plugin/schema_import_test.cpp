@@ -43,7 +43,7 @@ class SchemaImport : public ::testing::Test {
 
   static std::vector<std::string> ImportCalls(InProcessHost& host) {
     std::vector<std::string> ops;
-    for (const auto& event : Events(host, "call")) {
+    for (const auto& event : Events(host.Transcript(), "call")) {
       const std::string op = event.value("op", "");
       if (op == "ImportClassifications" || op == "ImportProperties") ops.push_back(op);
     }
@@ -75,7 +75,7 @@ TEST_F(SchemaImport, AsksForOneXmlFileUnderItsOwnTitleAndFilter) {
   InProcessHost host(Emptied());
   Cancel(host);
   Import(host);
-  const auto dialogs = Events(host, "dialog");
+  const auto dialogs = Events(host.Transcript(), "dialog");
   ASSERT_EQ(dialogs.size(), 1u);
   EXPECT_EQ(dialogs[0].value("kind", -1), 0) << "one existing file to open";
   EXPECT_EQ(dialogs[0].value("title", ""), "Select IFC+SG Classifications and Properties XML File");

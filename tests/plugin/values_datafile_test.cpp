@@ -18,9 +18,9 @@ namespace {
 using Corbane::UniString;
 using quarnel::DataFileReader;
 using quarnel::DataFileWriter;
-using values_test::ReadText;
-using values_test::ScratchFolder;
-using values_test::WriteText;
+using testing_support::ReadText;
+using testing_support::ScratchFolder;
+using testing_support::WriteText;
 using Record = std::vector<std::string>;
 
 Nostrel::Location At(const values_test::fs::path& file) { return Nostrel::Location(UniString(file.string().c_str())); }
@@ -69,10 +69,10 @@ TEST(DataFileForm, FieldsAreQuotedOnlyWhenTheyHoldSeparatorsQuotesOrLineEnds) {
   ScratchFolder folder;
   {
     DataFileWriter writer;
-    ASSERT_TRUE(writer.Open(At(folder.DataFile())));
+    ASSERT_TRUE(writer.Open(At(values_test::DataFileIn(folder))));
     EXPECT_TRUE(Write(writer, Row("Pset_X", "Name", "1,250")));
   }
-  EXPECT_EQ(ReadText(folder.DataFile()),
+  EXPECT_EQ(ReadText(values_test::DataFileIn(folder)),
             "0A1B2C3D-0000-4000-8000-00000000000F,Pset_X,Name,String,Default,SingleValue,\"1,250\"\n");
 }
 
@@ -89,10 +89,10 @@ TEST(DataFileForm, EveryRowReadsBackFieldForField) {
   };
   {
     DataFileWriter writer;
-    ASSERT_TRUE(writer.Open(At(folder.DataFile())));
+    ASSERT_TRUE(writer.Open(At(values_test::DataFileIn(folder))));
     for (const Record& row : rows) EXPECT_TRUE(Write(writer, row));
   }
-  const auto records = ReadAll(folder.DataFile());
+  const auto records = ReadAll(values_test::DataFileIn(folder));
   ASSERT_EQ(records.size(), rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(records[i], rows[i]) << "row " << i;
 }
@@ -110,8 +110,8 @@ TEST(DataFileForm, ReaderAcceptsWhatOtherHandsMayLeaveButNoRecordCutShort) {
       {"a,b\r", {R{"a", "b\r", "<cut after 1>"}}},
   };
   for (const auto& [text, records] : cases) {
-    WriteText(folder.DataFile(), text);
-    EXPECT_EQ(ReadAll(folder.DataFile()), records) << text;
+    WriteText(values_test::DataFileIn(folder), text);
+    EXPECT_EQ(ReadAll(values_test::DataFileIn(folder)), records) << text;
   }
 }
 
@@ -133,14 +133,14 @@ TEST(DataFileForm, ARecordLongerThanTheWriterWritesIsRefusedOnBothSides) {
   longer[6] += "w";
   {
     DataFileWriter writer(&told);
-    ASSERT_TRUE(writer.Open(At(folder.DataFile())));
+    ASSERT_TRUE(writer.Open(At(values_test::DataFileIn(folder))));
     EXPECT_TRUE(Write(writer, longest));
     EXPECT_FALSE(Write(writer, longer));
     EXPECT_TRUE(Write(writer, Row("Pset_X", "Z", "after")));
     EXPECT_FALSE(writer.Close());
   }
   EXPECT_THAT(told.lost, testing::ElementsAre(std::pair{quarnel::maxRecordBytes + 1, DataFileWriter::Loss::TooLong}));
-  EXPECT_THAT(ReadAll(folder.DataFile()), testing::ElementsAre(longest, Row("Pset_X", "Z", "after")));
+  EXPECT_THAT(ReadAll(values_test::DataFileIn(folder)), testing::ElementsAre(longest, Row("Pset_X", "Z", "after")));
 }
 
 // The reader takes the file in blocks: records, quotes, doubled quotes and
@@ -160,8 +160,8 @@ TEST(DataFileForm, RecordsReadTheSameWhereverTheyFallInTheReadersBlocks) {
     text += i % 3 == 0 ? "\r\n" : "\n";
     expected.push_back(record);
   }
-  WriteText(folder.DataFile(), text);
-  const auto records = ReadAll(folder.DataFile());
+  WriteText(values_test::DataFileIn(folder), text);
+  const auto records = ReadAll(values_test::DataFileIn(folder));
   ASSERT_EQ(records.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(records[i], expected[i]) << "record " << i;
 }
@@ -204,35 +204,35 @@ TEST(DataFileSafety, TheFileIsAlwaysANewRegularFileAndNothingElseIsRead) {
   };
   for (const Case& c : cases) {
     WriteText(victim, "the user's own\n");
-    fs::remove(folder.DataFile());
-    c.place(folder.DataFile());
+    fs::remove(values_test::DataFileIn(folder));
+    c.place(values_test::DataFileIn(folder));
     DataFileReader reader;
-    EXPECT_EQ(reader.Open(At(folder.DataFile())), c.read) << c.what;
+    EXPECT_EQ(reader.Open(At(values_test::DataFileIn(folder))), c.read) << c.what;
     reader.Close();
 
     DataFileWriter writer;
-    ASSERT_TRUE(writer.Open(At(folder.DataFile()))) << c.what;
+    ASSERT_TRUE(writer.Open(At(values_test::DataFileIn(folder)))) << c.what;
     EXPECT_TRUE(Write(writer, Row("Pset_X", "Y", "z")));
     EXPECT_TRUE(writer.Close());
     struct stat info {};
-    ASSERT_EQ(::lstat(folder.DataFile().c_str(), &info), 0);
+    ASSERT_EQ(::lstat(values_test::DataFileIn(folder).c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode)) << c.what;
     EXPECT_EQ(info.st_mode & 0777, 0600u) << c.what;
     EXPECT_EQ(info.st_nlink, 1u) << c.what;
-    EXPECT_EQ(writer.Identity(), quarnel::IdentityAt(folder.DataFile().c_str())) << c.what;
+    EXPECT_EQ(writer.Identity(), quarnel::IdentityAt(values_test::DataFileIn(folder).c_str())) << c.what;
     EXPECT_EQ(ReadText(victim), "the user's own\n") << c.what;
     EXPECT_FALSE(fs::exists(folder.path() / "made.txt")) << c.what;
   }
-  EXPECT_EQ(ReadAll(folder.DataFile()), std::vector<Record>{Row("Pset_X", "Y", "z")});
+  EXPECT_EQ(ReadAll(values_test::DataFileIn(folder)), std::vector<Record>{Row("Pset_X", "Y", "z")});
 }
 
 TEST(DataFileForm, WriterEmptiesAnOlderFile) {
   ScratchFolder folder;
-  WriteText(folder.DataFile(), "old,content\n");
+  WriteText(values_test::DataFileIn(folder), "old,content\n");
   DataFileWriter writer;
-  ASSERT_TRUE(writer.Open(At(folder.DataFile())));
+  ASSERT_TRUE(writer.Open(At(values_test::DataFileIn(folder))));
   EXPECT_TRUE(writer.Close());
-  EXPECT_EQ(ReadText(folder.DataFile()), "");
+  EXPECT_EQ(ReadText(values_test::DataFileIn(folder)), "");
 }
 
 }  // namespace

@@ -20,14 +20,14 @@ using testing::ElementsAre;
 using testing::IsEmpty;
 using testing_support::InProcessHost;
 using testing_support::ProjectBuilder;
-using values_test::Fail;
+using testing_support::Code;
+using testing_support::Fail;
+using testing_support::FailFor;
 using values_test::GuidText;
-using values_test::Lines;
-using values_test::OptionsFor;
-using values_test::ReadText;
-using values_test::ScratchFolder;
-
-std::string Code(HostError error) { return std::to_string(static_cast<int>(error)); }
+using testing_support::Lines;
+using testing_support::OptionsFor;
+using testing_support::ReadText;
+using testing_support::ScratchFolder;
 
 // The step's outcome code.
 int Export(InProcessHost& host) {
@@ -62,13 +62,13 @@ TEST(ValueExportRows, OneRowPerUserSetIfcValueInTheHostsOrder) {
   EXPECT_EQ(Export(host), 1);
   EXPECT_THAT(host.Report(), IsEmpty());
   const std::string& w = p.wallText;
-  EXPECT_THAT(Lines(ReadText(folder.DataFile())),
+  EXPECT_THAT(Lines(ReadText(values_test::DataFileIn(folder))),
               ElementsAre(w + ",Pset_WallCommon,FireRating,String,Default,SingleValue,2HR",
                           w + ",Pset_WallCommon,Width,Double,Length,SingleValue,0.25",
                           w + ",Pset_WallCommon,LoadBearing,Boolean,Default,SingleValue,True",
                           w + ",SGPset_Wall,Finish,String,Default,SingleValueFromCollection,Tile",
                           w + ",SGPset_Wall,Storeys,Integer,Default,SingleValue,3"));
-  EXPECT_EQ(quarnel::dataFileLocation.ToDisplayText(), Corbane::UniString(folder.DataFile().string().c_str()));
+  EXPECT_EQ(quarnel::dataFileLocation.ToDisplayText(), Corbane::UniString(values_test::DataFileIn(folder).string().c_str()));
 }
 
 TEST(ValueExportRows, OnlyIfcGroupsByTheirExactPrefix) {
@@ -83,7 +83,7 @@ TEST(ValueExportRows, OnlyIfcGroupsByTheirExactPrefix) {
 
   EXPECT_EQ(Export(host), 1);
   const std::string e = GuidText(element);
-  EXPECT_THAT(Lines(ReadText(folder.DataFile())),
+  EXPECT_THAT(Lines(ReadText(values_test::DataFileIn(folder))),
               ElementsAre(e + ",Pset_SlabCommon,Mark,String,Default,SingleValue,in Pset_SlabCommon",
                           e + ",SGPset_Slab,Mark,String,Default,SingleValue,in SGPset_Slab"));
 }
@@ -137,7 +137,7 @@ TEST(ValueExportRows, ValuesTravelAsTheHostStoresThem) {
 
   EXPECT_EQ(Export(host), 1);
   EXPECT_THAT(host.Report(), IsEmpty());
-  const auto lines = Lines(ReadText(folder.DataFile()));
+  const auto lines = Lines(ReadText(values_test::DataFileIn(folder)));
   ASSERT_EQ(lines.size(), cases.size());
   for (std::size_t i = 0; i < cases.size(); ++i)
     EXPECT_THAT(lines[i], testing::EndsWith("," + cases[i].field)) << "case " << i;
@@ -155,7 +155,7 @@ TEST(ValueExportRows, LinkedCopiesWriteNoRowsAndTheirOwnValuesAreReportedNotLost
   InProcessHost host(p.b.Build(), OptionsFor(folder));
 
   EXPECT_EQ(Export(host), 2);
-  EXPECT_THAT(Lines(ReadText(folder.DataFile())),
+  EXPECT_THAT(Lines(ReadText(values_test::DataFileIn(folder))),
               ElementsAre(p.wallText + ",Pset_WallCommon,FireRating,String,Default,SingleValue,2HR"));
   EXPECT_THAT(host.Report(), ElementsAre("Export Property Values: value of element " + GuidText(copy) +
                                          " for property Pset_WallCommon:FireRating is on a linked copy and is not kept"));
@@ -163,12 +163,12 @@ TEST(ValueExportRows, LinkedCopiesWriteNoRowsAndTheirOwnValuesAreReportedNotLost
 
 TEST(ValueExportRows, AProjectWithoutElementsGivesAnEmptyFileOverAnOlderOne) {
   ScratchFolder folder;
-  values_test::WriteText(folder.DataFile(), "left,from,an,older,run,,\n");
+  testing_support::WriteText(values_test::DataFileIn(folder), "left,from,an,older,run,,\n");
   InProcessHost host(ProjectBuilder().Build(), OptionsFor(folder));
 
   EXPECT_EQ(Export(host), 1);
-  EXPECT_TRUE(values_test::fs::exists(folder.DataFile()));
-  EXPECT_EQ(ReadText(folder.DataFile()), "");
+  EXPECT_TRUE(values_test::fs::exists(values_test::DataFileIn(folder)));
+  EXPECT_EQ(ReadText(values_test::DataFileIn(folder)), "");
 }
 
 // The items of a list or a multiple choice form a record nested in the value
@@ -210,7 +210,7 @@ TEST(ValueExportRows, ListsAndMultipleChoicesTravelAsNestedRecords) {
   EXPECT_EQ(Export(host), 1);
   EXPECT_THAT(host.Report(), IsEmpty());
   std::vector<std::string> tails;
-  for (const std::string& line : Lines(ReadText(folder.DataFile()))) tails.push_back(line.substr(line.find(',') + 1));
+  for (const std::string& line : Lines(ReadText(values_test::DataFileIn(folder)))) tails.push_back(line.substr(line.find(',') + 1));
   EXPECT_THAT(tails, ElementsAre("Pset_DoorCommon,Marks,String,Default,ListValue,\"A,\"\"B, C\"\"\"",
                                  "Pset_DoorCommon,Marks,String,Default,ListValue,\"\"\"\"\"\"",
                                  "Pset_DoorCommon,Marks,String,Default,ListValue,\"\"",
@@ -222,19 +222,19 @@ TEST(ValueExportRows, ListsAndMultipleChoicesTravelAsNestedRecords) {
 
 TEST(ValueExportFailures, NoElementListMeansNoFileAndAnOlderFileStays) {
   ScratchFolder folder;
-  values_test::WriteText(folder.DataFile(), "kept\n");
+  testing_support::WriteText(values_test::DataFileIn(folder), "kept\n");
   WallProject p;
-  InProcessHost host(p.b.Build(), OptionsFor(folder, {Fail("GetElemList", "", FvErr_General)}));
+  InProcessHost host(p.b.Build(), OptionsFor(folder, {Fail("GetElemList", FvErr_General)}));
 
   EXPECT_EQ(Export(host), 0);
   EXPECT_THAT(host.Report(),
               ElementsAre("Export Property Values: GetElemList failed with Error Code: " + Code(FvErr_General)));
-  EXPECT_EQ(ReadText(folder.DataFile()), "kept\n");
+  EXPECT_EQ(ReadText(values_test::DataFileIn(folder)), "kept\n");
 }
 
 TEST(ValueExportFailures, AFileThatCannotBeCreated) {
   ScratchFolder folder;
-  values_test::fs::create_directory(folder.DataFile());  // a folder stands where the file should be
+  values_test::fs::create_directory(values_test::DataFileIn(folder));  // a folder stands where the file should be
   WallProject p;
   p.b.Set(p.wall, p.fire, "2HR");
   InProcessHost host(p.b.Build(), OptionsFor(folder));
@@ -248,11 +248,11 @@ TEST(ValueExportFailures, NoDataFolderMeansNoFileRatherThanOneInAnOddPlace) {
   p.b.Set(p.wall, p.fire, "2HR");
   ScratchFolder folder;
   quarnel::dataFileLocation = Nostrel::Location(Corbane::UniString(folder.path().string().c_str()));
-  InProcessHost host(p.b.Build(), OptionsFor(folder, {Fail("GetSpecialFolder", "", FvErr_General)}));
+  InProcessHost host(p.b.Build(), OptionsFor(folder, {Fail("GetSpecialFolder", FvErr_General)}));
 
   EXPECT_EQ(Export(host), 0);
   EXPECT_THAT(host.Report(), ElementsAre("Export Property Values: CSV (data) File creation failed with Error Code: 0"));
-  EXPECT_FALSE(values_test::fs::exists(folder.DataFile()));
+  EXPECT_FALSE(values_test::fs::exists(values_test::DataFileIn(folder)));
 }
 
 // The element's values are not written, and deleting the groups takes them:
@@ -263,12 +263,12 @@ TEST(ValueExportFailures, AnUnreadableHeaderSkipsTheElementAndSaysSo) {
   const auto other = p.b.Element("Wall");
   p.b.Set(other, p.fire, "1HR");
   ScratchFolder folder;
-  InProcessHost host(p.b.Build(), OptionsFor(folder, {Fail("GetElementHeader", p.wallText, FvErr_NoSuchElement)}));
+  InProcessHost host(p.b.Build(), OptionsFor(folder, {FailFor("GetElementHeader", p.wallText, FvErr_NoSuchElement)}));
 
   EXPECT_EQ(Export(host), 2);
   EXPECT_THAT(host.Report(), ElementsAre("Export Property Values: GetElementHeader of element " + p.wallText +
                                          " failed with Error Code: " + Code(FvErr_NoSuchElement)));
-  EXPECT_THAT(Lines(ReadText(folder.DataFile())),
+  EXPECT_THAT(Lines(ReadText(values_test::DataFileIn(folder))),
               ElementsAre(GuidText(other) + ",Pset_WallCommon,FireRating,String,Default,SingleValue,1HR"));
 }
 
@@ -279,12 +279,12 @@ TEST(ValueExportFailures, NoDefinitionsSkipsTheElementAndTheOthersAreWritten) {
   p.b.Set(other, p.fire, "1HR");
   ScratchFolder folder;
   InProcessHost host(p.b.Build(),
-                     OptionsFor(folder, {Fail("GetElementPropertyDefinitions", p.wallText, FvErr_NoSuchElement)}));
+                     OptionsFor(folder, {FailFor("GetElementPropertyDefinitions", p.wallText, FvErr_NoSuchElement)}));
 
   EXPECT_EQ(Export(host), 2);
   EXPECT_THAT(host.Report(), ElementsAre("Export Property Values: GetPropertyDefinitions for element " + p.wallText +
                                          " failed with Error Code: " + Code(FvErr_NoSuchElement)));
-  EXPECT_THAT(Lines(ReadText(folder.DataFile())),
+  EXPECT_THAT(Lines(ReadText(values_test::DataFileIn(folder))),
               ElementsAre(GuidText(other) + ",Pset_WallCommon,FireRating,String,Default,SingleValue,1HR"));
 }
 
@@ -297,9 +297,9 @@ TEST(ValueExportFailures, EachPropertyFailureSkipsOnlyThatProperty) {
   const std::string& w = p.wallText;
   ScratchFolder folder;
   // The definitions of the wall, in order: FireRating, Width, LoadBearing, Finish, Storeys.
-  InProcessHost host(p.b.Build(), OptionsFor(folder, {Fail("GetPropertyGroup", "", FvErr_NoSuchGroup, 1),
-                                                      Fail("GetPropertyValue", "", FvErr_General, 2),
-                                                      Fail("GetPropertyValueString", "", FvErr_BadParameter, 2)}));
+  InProcessHost host(p.b.Build(), OptionsFor(folder, {Fail("GetPropertyGroup", FvErr_NoSuchGroup, 1),
+                                                      Fail("GetPropertyValue", FvErr_General, 2),
+                                                      Fail("GetPropertyValueString", FvErr_BadParameter, 2)}));
 
   EXPECT_EQ(Export(host), 2);
   EXPECT_THAT(host.Report(),
@@ -311,7 +311,7 @@ TEST(ValueExportFailures, EachPropertyFailureSkipsOnlyThatProperty) {
                           "Export Default Property Values: GetPropertyValueString of element " + w +
                               " for property SGPset_Wall:Storeys failed with Error Code : " +
                               Code(FvErr_BadParameter)));
-  EXPECT_THAT(Lines(ReadText(folder.DataFile())), ElementsAre(w + ",Pset_WallCommon,Width,Double,Length,SingleValue,0.25"));
+  EXPECT_THAT(Lines(ReadText(values_test::DataFileIn(folder))), ElementsAre(w + ",Pset_WallCommon,Width,Double,Length,SingleValue,0.25"));
 }
 
 TEST(ValueExportFailures, NamesEnterReportLinesAsPlainText) {
@@ -320,7 +320,7 @@ TEST(ValueExportFailures, NamesEnterReportLinesAsPlainText) {
   const auto element = b.Element("Wall");
   b.Set(element, definition, "x");
   ScratchFolder folder;
-  InProcessHost host(b.Build(), OptionsFor(folder, {Fail("GetPropertyValue", "", FvErr_General)}));
+  InProcessHost host(b.Build(), OptionsFor(folder, {Fail("GetPropertyValue", FvErr_General)}));
 
   EXPECT_EQ(Export(host), 2);
   EXPECT_THAT(host.Report(), ElementsAre("Export Default Property Values: GetPropertyValue of element " +
@@ -377,7 +377,7 @@ TEST(ValueExportFailures, AFullDiskNamesExactlyTheRowsThatAreNotInTheFile) {
   InProcessHost host(b.Build(), OptionsFor(folder));
 
   EXPECT_EQ(Export(host), 2);
-  const std::string text = ReadText(folder.DataFile());
+  const std::string text = ReadText(values_test::DataFileIn(folder));
   ASSERT_FALSE(text.empty());
   EXPECT_EQ(text.back(), '\n');
   const std::vector<std::string> lines = Lines(text);
@@ -400,7 +400,7 @@ TEST(ValueExportFailures, AFullDiskNamesExactlyTheRowsThatAreNotInTheFile) {
   EXPECT_LT(lines.size(), 350u);
   EXPECT_EQ(host.Report(), named);
 
-  values_test::Reimport(host.project());
+  values_test::Reimport(host);
   EXPECT_EQ(host.AsAddOn([] { return values_test::RunRestore(); }), 1);
   for (std::size_t e = 0; e < elements.size(); ++e) {
     const fvhost::PropertyValue* value = values_test::UserValue(host.project(), elements[e], "Pset_SpaceCommon", "Note");

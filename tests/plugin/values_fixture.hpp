@@ -1,6 +1,6 @@
-// What the value tests share: a scratch data folder for special folder 4, the
-// re-import of the IFC groups as steps 3 and 4 leave them, and readers of the
-// project's element values.
+// What the value tests share: the data file in a scratch data folder (special
+// folder 4), the re-import of the IFC groups by steps 3 and 4, and readers of
+// the project's element values.
 #pragma once
 
 #include <fcntl.h>
@@ -22,8 +22,10 @@
 #include "host/IfcGroup.hpp"
 #include "run/Config.hpp"
 #include "run/RunStatus.hpp"
-#include "support/InProcessHost.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/configuration_xml.hpp"
+#include "support/in_process_host.hpp"
+#include "support/project_builder.hpp"
+#include "support/scratch_folder.hpp"
 #include "values/DataFile.hpp"
 #include "values/DataFileHold.hpp"
 #include "values/ValueImport.hpp"
@@ -32,95 +34,52 @@ namespace values_test {
 
 namespace fs = std::filesystem;
 
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "quarnel-values-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch folder");
-    path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  const fs::path& path() const { return path_; }
-  fs::path DataFile() const { return path_ / quarnel::dataFileName; }
-
- private:
-  fs::path path_;
-};
-
-inline fvhost::HostOptions OptionsFor(const ScratchFolder& folder, std::vector<fvhost::FaultRule> faults = {}) {
-  fvhost::HostOptions options = testing_support::InProcessHost::QuietOptions();
-  options.specialFolder = folder.path().string();
-  options.faults = std::move(faults);
-  return options;
-}
-
-inline fvhost::FaultRule Fail(const std::string& operation, const std::string& subject = "",
-                              HostError error = FvErr_General, int nth = 0) {
-  fvhost::FaultRule rule;
-  rule.operation = operation;
-  rule.nth = nth;
-  if (!subject.empty()) rule.subject = subject;
-  rule.error = error;
-  return rule;
-}
-
-inline std::string ReadText(const fs::path& file) {
-  std::string text;
-  if (std::FILE* in = std::fopen(file.c_str(), "rb")) {
-    char chunk[4096];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) text.append(chunk, n);
-    std::fclose(in);
-  }
-  return text;
-}
-
-inline void WriteText(const fs::path& file, const std::string& text) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << text;
-}
-
-inline std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
+// Where the steps keep the data file when `folder` is special folder 4.
+inline fs::path DataFileIn(const testing_support::ScratchFolder& folder) { return folder.path() / quarnel::dataFileName; }
 
 inline bool IsIfc(const std::string& groupName) { return quarnel::IsIfcGroupName(Corbane::UniString(groupName.c_str())); }
 
-// What deleting the IFC groups and importing them again from a configuration
-// leaves: groups, definitions and option keys of the same names under new
-// guids, and no element values of them.
-inline void Reimport(fvhost::Project& project) {
-  std::vector<fvhost::Guid> gone;
-  for (auto& group : project.groups) {
-    if (!IsIfc(group.name)) continue;
-    const fvhost::Guid old = group.guid;
-    group.guid = fvhost::NewGuid();
-    for (auto& d : project.definitions) {
-      if (d.group != old) continue;
-      gone.push_back(d.guid);
-      d.group = group.guid;
-      d.guid = fvhost::NewGuid();
-      for (auto& option : d.options) {
-        const fvhost::Guid oldKey = option.key;
-        option.key = fvhost::NewGuid();
-        if (d.defaultValue.single.guid == oldKey) d.defaultValue.single.guid = option.key;
-      }
-    }
-  }
-  for (std::size_t i = 0; i < project.elements.size(); ++i) {
-    auto& values = project.MutableElement(i).values;
-    std::erase_if(values, [&](const fvhost::ElementValue& v) {
-      return std::find(gone.begin(), gone.end(), v.definition) != gone.end();
-    });
-  }
+// The project's IFC groups with their definitions, and its classification
+// systems: what a configuration that gives the groups back holds.
+inline fvhost::Project IfcPart(const fvhost::Project& project) {
+  fvhost::Project part;
+  part.classificationSystems = project.classificationSystems;
+  for (const fvhost::Group& group : project.groups)
+    if (IsIfc(group.name)) part.groups.push_back(group);
+  for (const fvhost::Definition& d : project.definitions)
+    if (std::any_of(part.groups.begin(), part.groups.end(), [&](const fvhost::Group& g) { return g.guid == d.group; }))
+      part.definitions.push_back(d);
+  return part;
+}
+
+[[noreturn]] inline void StepFailed(testing_support::InProcessHost& host, const std::string& step) {
+  std::string why = step + " did not do all its work; the Session Report:";
+  for (const std::string& line : host.Report()) why += "\n" + line;
+  throw std::runtime_error(why);
+}
+
+// Steps 3 and 4 of a run, between the export and the restores: the plug-in's
+// own steps delete the IFC groups through the host and hand the host's
+// importers a configuration (in a scratch folder) that gives the groups back
+// as they were, with `change` applied to it. The groups, definitions and
+// option keys come back under new guids and without element values.
+// std::runtime_error when a step does not do all its work.
+template <class Change>
+void Reimport(testing_support::InProcessHost& host, Change change) {
+  fvhost::Project configuration = IfcPart(host.project());
+  change(configuration);
+  const testing_support::ScratchFolder folder;
+  fvhost::DialogAnswer answer;
+  answer.path = folder.Write("configuration.xml", testing_support::ConfigurationXml(configuration));
+  quarnel::ResetRunStatus();
+  if (host.AsAddOn([] { return quarnel::Config().deleteProperties(); }) != quarnel::Outcome::Done)
+    StepFailed(host, "Delete Property Groups");
+  host.host().QueueDialogAnswer(answer);
+  if (host.AsAddOn([] { return quarnel::Config().importPropertiesAndClassifications(); }) != quarnel::Outcome::Done)
+    StepFailed(host, "Import Properties and Classifications");
+}
+inline void Reimport(testing_support::InProcessHost& host) {
+  Reimport(host, [](fvhost::Project&) {});
 }
 
 inline fvhost::Definition& DefinitionNamed(fvhost::Project& project, const std::string& group,

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ForvaneHost/DisplayText.hpp"
+#include "support/transcript_events.hpp"
 #include "values_fixture.hpp"
 
 namespace {
@@ -20,14 +21,13 @@ using testing::ElementsAre;
 using testing::IsEmpty;
 using testing_support::InProcessHost;
 using testing_support::ProjectBuilder;
-using values_test::Fail;
+using testing_support::Code;
+using testing_support::Fail;
 using values_test::GuidText;
-using values_test::OptionsFor;
+using testing_support::OptionsFor;
 using values_test::RunRestore;
-using values_test::ScratchFolder;
+using testing_support::ScratchFolder;
 using values_test::UserValue;
-
-std::string Code(HostError error) { return std::to_string(static_cast<int>(error)); }
 
 // A project after the re-import: the IFC definitions are new and carry no values yet.
 struct Reimported {
@@ -52,8 +52,8 @@ class ValueImport : public testing::Test {
  protected:
   // Writes the data file and points the import at it, as the export of the run would have.
   void DataFile(const std::string& text) {
-    values_test::WriteText(folder_.DataFile(), text);
-    quarnel::dataFileLocation = Nostrel::Location(Corbane::UniString(folder_.DataFile().string().c_str()));
+    testing_support::WriteText(values_test::DataFileIn(folder_), text);
+    quarnel::dataFileLocation = Nostrel::Location(Corbane::UniString(values_test::DataFileIn(folder_).string().c_str()));
   }
   std::string Row(const std::string& element, const std::string& property, const std::string& type,
                   const std::string& measure, const std::string& value, const std::string& collection = "SingleValue",
@@ -66,11 +66,8 @@ class ValueImport : public testing::Test {
     return value == nullptr ? "<default>" : value->single.text;
   }
   static long Calls(InProcessHost& host, const std::string& op) {
-    const auto& lines = host.Transcript();
-    return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
-      return line.find("\"event\":\"call\"") != std::string::npos &&
-             line.find("\"op\":\"" + op + "\"") != std::string::npos;
-    });
+    const auto calls = testing_support::Events(host.Transcript(), "call");
+    return std::count_if(calls.begin(), calls.end(), [&](const nlohmann::json& call) { return call.value("op", "") == op; });
   }
   fvhost::HostOptions Traced(std::vector<fvhost::FaultRule> faults = {}) {
     fvhost::HostOptions options = OptionsFor(folder_, std::move(faults));
@@ -100,7 +97,7 @@ TEST_F(ValueImport, EachElementsRowsAreSetOnItsNewDefinitions) {
   EXPECT_EQ(Text(project, p.wall, "FireRating", "Custom"), "<default>");
   EXPECT_EQ(Calls(host, "GetElementPropertyDefinitions"), 2);
   EXPECT_EQ(Calls(host, "SetProperty"), 4);
-  EXPECT_FALSE(values_test::fs::exists(folder_.DataFile()));
+  EXPECT_FALSE(values_test::fs::exists(values_test::DataFileIn(folder_)));
   EXPECT_THAT(host.host().UndoStepNames(), ElementsAre("Import Property Values"));
 }
 
@@ -157,7 +154,7 @@ TEST_F(ValueImport, AMissingFileIsReportedAndAnEmptyOneIsNothingToDo) {
   Reimported p;
   InProcessHost host(p.b.Build(), OptionsFor(folder_));
   const fvhost::Project before = host.project();
-  quarnel::dataFileLocation = Nostrel::Location(Corbane::UniString(folder_.DataFile().string().c_str()));
+  quarnel::dataFileLocation = Nostrel::Location(Corbane::UniString(values_test::DataFileIn(folder_).string().c_str()));
 
   EXPECT_EQ(RunRestore(), 0);
   EXPECT_THAT(host.Report(), ElementsAre("Import Property Values: IFC+SG Data file (csv) could not be opened!"));
@@ -165,7 +162,7 @@ TEST_F(ValueImport, AMissingFileIsReportedAndAnEmptyOneIsNothingToDo) {
   DataFile("");
   EXPECT_EQ(RunRestore(), 1);
   EXPECT_EQ(host.Report().size(), 1u);
-  EXPECT_FALSE(values_test::fs::exists(folder_.DataFile()));
+  EXPECT_FALSE(values_test::fs::exists(values_test::DataFileIn(folder_)));
   EXPECT_TRUE(host.project() == before);
 }
 
@@ -216,28 +213,28 @@ TEST_F(ValueImport, OnlyTheFileTheExportWroteIsReadAndDeleted) {
     std::function<void(const fs::path&)> place;
     const char* why;
   } cases[] = {
-      {"another file", [&](const fs::path& at) { values_test::WriteText(at, theirs); }, "is not the file the export wrote"},
+      {"another file", [&](const fs::path& at) { testing_support::WriteText(at, theirs); }, "is not the file the export wrote"},
       {"hard link", [&](const fs::path& at) { fs::create_hard_link(victim, at); }, "is not the file the export wrote"},
       {"symbolic link", [&](const fs::path& at) { fs::create_symlink(victim, at); }, "is not a regular file"},
       {"FIFO", [](const fs::path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0); }, "is not a regular file"},
       {"link to /dev/zero", [](const fs::path& at) { fs::create_symlink("/dev/zero", at); }, "is not a regular file"},
   };
   for (const auto& c : cases) {
-    fs::remove(folder_.DataFile());
+    fs::remove(values_test::DataFileIn(folder_));
     DataFile(Row(p.w, "FireRating", "String", "Default", "2HR"));
     values_test::TakeAsWrittenByTheExport();
-    values_test::WriteText(victim, theirs);
-    fs::remove(folder_.DataFile());
-    c.place(folder_.DataFile());
+    testing_support::WriteText(victim, theirs);
+    fs::remove(values_test::DataFileIn(folder_));
+    c.place(values_test::DataFileIn(folder_));
     InProcessHost host(p.b.Build(), OptionsFor(folder_));
 
     EXPECT_EQ(RunRestore(values_test::DataFileFrom::Elsewhere), 0) << c.what;
-    EXPECT_THAT(host.Report(), ElementsAre("Import Property Values: the data file " + folder_.DataFile().string() + " " +
+    EXPECT_THAT(host.Report(), ElementsAre("Import Property Values: the data file " + values_test::DataFileIn(folder_).string() + " " +
                                            c.why + "; nothing is read from it"))
         << c.what;
     EXPECT_EQ(Text(host.project(), p.wall, "FireRating"), "<default>") << c.what;
-    EXPECT_TRUE(fs::exists(fs::symlink_status(folder_.DataFile()))) << c.what;
-    EXPECT_EQ(values_test::ReadText(victim), theirs) << c.what;
+    EXPECT_TRUE(fs::exists(fs::symlink_status(values_test::DataFileIn(folder_)))) << c.what;
+    EXPECT_EQ(testing_support::ReadText(victim), theirs) << c.what;
   }
 }
 
@@ -331,8 +328,8 @@ TEST_F(ValueImport, HostFailuresForOneDefinitionSkipOnlyThatDefinition) {
   DataFile(Row(p.w, "FireRating", "String", "Default", "2HR") + Row(p.w, "Storeys", "Integer", "Default", "4") +
            Row(p.w, "Width", "Double", "Length", "0.1"));
   // The wall's definitions in order: FireRating, Width, Slope, Area, LoadBearing, Storeys, Finish, then Custom's.
-  InProcessHost host(p.b.Build(), Traced({Fail("GetPropertyGroup", "", FvErr_NoSuchGroup, 1),
-                                          Fail("SetProperty", "", FvErr_ReadOnly, 2)}));
+  InProcessHost host(p.b.Build(), Traced({Fail("GetPropertyGroup", FvErr_NoSuchGroup, 1),
+                                          Fail("SetProperty", FvErr_ReadOnly, 2)}));
 
   EXPECT_EQ(RunRestore(), 2);
   EXPECT_THAT(host.Report(),
@@ -344,7 +341,7 @@ TEST_F(ValueImport, HostFailuresForOneDefinitionSkipOnlyThatDefinition) {
                               " could not be matched to its definition; value \"2HR\" not restored"));
   EXPECT_EQ(UserValue(host.project(), p.wall, "Pset_WallCommon", "Width")->single.realValue, 0.1);
   EXPECT_EQ(Calls(host, "GetPropertyGroup"), 8);  // also for the definitions without a row
-  EXPECT_FALSE(values_test::fs::exists(folder_.DataFile()));
+  EXPECT_FALSE(values_test::fs::exists(values_test::DataFileIn(folder_)));
 }
 
 // The table form, for callers that hold an element's rows themselves: the same

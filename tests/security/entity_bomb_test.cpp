@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ForvaneHost/ConfigImport.hpp"
-#include "SecurityFixture.hpp"
+#include "security_fixture.hpp"
 
 namespace security_test {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "SecurityFixture.hpp"
+#include "security_fixture.hpp"
 
 namespace security_test {
 namespace {

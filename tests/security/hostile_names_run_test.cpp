@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "ForvaneHost/Expression.hpp"
-#include "SecurityFixture.hpp"
+#include "security_fixture.hpp"
+#include "support/configuration_xml.hpp"
 
 namespace security_test {
 namespace {
@@ -19,6 +20,7 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testing_support::ProjectBuilder;
+using testing_support::XmlText;
 
 // Everything a name or text may hold that a format, a CSV line or a line
 // reader could take for its own. No "/" or "}": a reference names its
@@ -54,22 +56,6 @@ struct HostileNames {
     return {lengthReference() + " * 2 + \"%n%s, 100%% text,\r\nand more\"", longExpression};
   }
 };
-
-std::string XmlText(const std::string& text) {
-  std::string out;
-  for (const char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\r': out += "&#13;"; break;
-      case '\n': out += "&#10;"; break;
-      default: out.push_back(c);
-    }
-  }
-  return out;
-}
 
 std::string Definition(const std::string& name, const char* valueType, const char* collection,
                        const char* measure, const std::string& inner = "") {
@@ -204,21 +190,21 @@ TEST(HostileNamesThroughARun, ReportLinesShowTheNamesLiterally) {
   const std::string config = folder.Write("config.xml", Configuration(n));
   const std::string storedExpression = n.expressions()[0];
   fvhost::HostOptions options = OptionsFor(folder);
-  options.faults = {run_test::FailFor("DeletePropertyGroup", n.longGroup, FvErr_General),
-                    run_test::FailFor("CheckPropertyExpressionString", fvhost::ExpressionCheckForm(storedExpression),
+  options.faults = {testing_support::FailFor("DeletePropertyGroup", n.longGroup, FvErr_General),
+                    testing_support::FailFor("CheckPropertyExpressionString", fvhost::ExpressionCheckForm(storedExpression),
                                       FvErr_BadExpression),
-                    run_test::FailFor("SetProperty", n.text, FvErr_General)};
+                    testing_support::FailFor("SetProperty", n.text, FvErr_General)};
   InProcessHost host(p.project, options);
 
   RunWithConfiguration(host, config);
 
-  const std::string general = run_test::Code(FvErr_General);
+  const std::string general = testing_support::Code(FvErr_General);
   const auto& report = host.Report();
   EXPECT_THAT(report, Contains("Removing Property: DeletePropertyGroup " + n.longGroup +
                                " failed with error code: " + general));
   EXPECT_THAT(report, Contains("Import Expressions and Option Sets: Expression check " + storedExpression +
                                " for propertry " + n.group + ":" + n.formula + "failed with error " +
-                               run_test::Code(FvErr_BadExpression)));
+                               testing_support::Code(FvErr_BadExpression)));
   for (const fvhost::Guid& element : {p.wall, p.slab})
     EXPECT_THAT(report, Contains("Import Property Values: SetProperty of element " + fvhost::GuidText(element) +
                                  " for " + n.group + " - " + n.text + " failed with error code " + general));

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "ForvaneHost/ConfigImport.hpp"
-#include "SecurityFixture.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "security_fixture.hpp"
+#include "support/project_builder.hpp"
 
 namespace security_test {
 namespace {

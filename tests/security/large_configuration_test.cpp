@@ -9,7 +9,7 @@
 #include <iostream>
 #include <string>
 
-#include "SecurityFixture.hpp"
+#include "security_fixture.hpp"
 
 namespace security_test {
 namespace {

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "Pellarin/Pellarin.hpp"
-#include "TestFiles.hpp"
+#include "test_files.hpp"
 
 using Corbane::UniString;
-using platform_test::ScratchFolder;
+using testing_support::ScratchFolder;
 
 namespace {
 
@@ -86,25 +86,25 @@ TEST_F(PellarinDialog, ShowsTheFiltersAndReturnsAnExistingMatchingFile) {
 TEST_F(PellarinDialog, RefusesAFileOfAnotherTypeAMissingFileOrAFolder) {
   EXPECT_FALSE(Choose(scratch.Write("notes.txt", "x")));
   EXPECT_EQ(selected, "");
-  EXPECT_FALSE(Choose(scratch / "missing.xml"));
-  std::filesystem::create_directory(scratch / "folder.xml");
-  EXPECT_FALSE(Choose(scratch / "folder.xml"));
+  EXPECT_FALSE(Choose(scratch.File("missing.xml")));
+  std::filesystem::create_directory(scratch.File("folder.xml"));
+  EXPECT_FALSE(Choose(scratch.File("folder.xml")));
   EXPECT_FALSE(Choose(""));
 }
 
 TEST_F(PellarinDialog, ARefusedChoiceForgetsTheEarlierOne) {
   ASSERT_TRUE(Choose(scratch.Write("a.xml", "x")));
-  EXPECT_FALSE(Choose(scratch / "gone.xml"));
+  EXPECT_FALSE(Choose(scratch.File("gone.xml")));
   EXPECT_EQ(selected, "");
 }
 
 TEST_F(PellarinDialog, CancelAndAFailingResponderChooseNothing) {
   scratch.Write("a.xml", "x");
   responder.cancel = true;
-  EXPECT_FALSE(Choose(scratch / "a.xml"));
+  EXPECT_FALSE(Choose(scratch.File("a.xml")));
   responder.cancel = false;
   responder.fail = true;
-  EXPECT_FALSE(Choose(scratch / "a.xml"));
+  EXPECT_FALSE(Choose(scratch.File("a.xml")));
   EXPECT_EQ(selected, "");
 }
 
@@ -129,14 +129,14 @@ TEST_F(PellarinDialog, FiltersWhoseTypesAreGoneDoNotWidenTheDialogToAnyFile) {
 }
 
 TEST_F(PellarinDialog, FolderAndSaveDialogsCheckWhatTheyAreFor) {
-  responder.answer = scratch.Path();
+  responder.answer = scratch.path().string();
   EXPECT_TRUE(Pellarin::FileDialog(Pellarin::FileDialog::OpenFolder).Invoke());
 
   Pellarin::FileDialog save(Pellarin::FileDialog::Save);
   save.AddFilter(xmlType);
-  responder.answer = scratch / "new.xml";
+  responder.answer = scratch.File("new.xml");
   EXPECT_TRUE(save.Invoke());
-  responder.answer = scratch / "no-folder/new.xml";
+  responder.answer = scratch.File("no-folder/new.xml");
   EXPECT_FALSE(save.Invoke());
 }
 

@@ -2,7 +2,7 @@
 #include "Corbane/Guid.hpp"
 #include "Corbane/HashTable.hpp"
 #include "Corbane/UniString.hpp"
-#include "corbane/OwnerFixture.hpp"
+#include "corbane/owner_fixture.hpp"
 
 using namespace Corbane;
 

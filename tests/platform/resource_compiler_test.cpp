@@ -5,11 +5,11 @@
 #include <string>
 
 #include "ImageFormat.hpp"
-#include "TestFiles.hpp"
+#include "test_files.hpp"
 #include "Vexmire/Vexmire.hpp"
 
 using platform_test::RunTool;
-using platform_test::ScratchFolder;
+using testing_support::ScratchFolder;
 using platform_test::ToolRun;
 using ::testing::HasSubstr;
 
@@ -20,7 +20,7 @@ class ResourceCompiler : public ::testing::Test {
   // Compiles `definition` (written as defs.vrc) into image.bin.
   ToolRun Compile(const std::string& definition) {
     scratch.Write("defs.vrc", definition);
-    return RunTool(VEXMIRE_RC_PATH, {scratch / "defs.vrc", "-o", scratch / "image.bin", "-d", scratch / "image.d"});
+    return RunTool(VEXMIRE_RC_PATH, {scratch.File("defs.vrc"), "-o", scratch.File("image.bin"), "-d", scratch.File("image.d")});
   }
   std::string Diagnostic(const std::string& definition) {
     const ToolRun run = Compile(definition);
@@ -29,7 +29,7 @@ class ResourceCompiler : public ::testing::Test {
   }
   // The bytes of one resource of the compiled image.
   std::string Resource(std::uint32_t type, std::int32_t id) {
-    image = platform_test::ReadBytes(scratch / "image.bin");
+    image = platform_test::ReadBytes(scratch.File("image.bin"));
     vexmire_image::ImageView view;
     vexmire_image::ImageEntry entry;
     if (vexmire_image::ImageView::Open(image.data(), image.size(), view) != vexmire_image::ImageStatus::Valid ||
@@ -38,7 +38,7 @@ class ResourceCompiler : public ::testing::Test {
     return std::string(reinterpret_cast<const char*>(entry.data), entry.size);
   }
   void WritePng(const std::string& name) {
-    std::filesystem::copy_file(std::string(PLATFORM_TEST_RESOURCES) + "/dot_2x3.png", scratch / name);
+    std::filesystem::copy_file(std::string(PLATFORM_TEST_RESOURCES) + "/dot_2x3.png", scratch.File(name));
   }
 
   ScratchFolder scratch;
@@ -67,11 +67,11 @@ TEST_F(ResourceCompiler, PicturesAreCarriedVerbatimAndTheDependencyFileNamesThem
   WritePng("dot.png");
   const ToolRun run = Compile("PNG 10002 \"I10002&96\" file \"dot.png\"\n");
   ASSERT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_EQ(Resource(Vexmire::ResType("PNG "), 10002), platform_test::ReadText(scratch / "dot.png"));
-  const std::string depfile = platform_test::ReadText(scratch / "image.d");
-  EXPECT_THAT(depfile, HasSubstr(scratch / "image.bin"));
-  EXPECT_THAT(depfile, HasSubstr(scratch / "defs.vrc"));
-  EXPECT_THAT(depfile, HasSubstr(scratch / "dot.png"));
+  EXPECT_EQ(Resource(Vexmire::ResType("PNG "), 10002), testing_support::ReadText(scratch.File("dot.png")));
+  const std::string depfile = testing_support::ReadText(scratch.File("image.d"));
+  EXPECT_THAT(depfile, HasSubstr(scratch.File("image.bin")));
+  EXPECT_THAT(depfile, HasSubstr(scratch.File("defs.vrc")));
+  EXPECT_THAT(depfile, HasSubstr(scratch.File("dot.png")));
 }
 
 TEST_F(ResourceCompiler, SyntaxFaultsNameTheFileAndLine) {
@@ -106,24 +106,24 @@ TEST_F(ResourceCompiler, RefusesMissingFilesAndPicturesThatAreNotPng) {
   EXPECT_THAT(Diagnostic("PNG 1 \"\" file \"fake.png\"\n"), HasSubstr("defs.vrc:1: 'fake.png' is not a PNG picture"));
   scratch.Write("icon.bin", "GIF89a");
   EXPECT_THAT(Diagnostic("ICNS 1 \"\" {\n file \"icon.bin\" }\n"), HasSubstr("defs.vrc:2: 'icon.bin' is not a PNG picture"));
-  std::string truncated = platform_test::ReadText(std::string(PLATFORM_TEST_RESOURCES) + "/dot_2x3.png").substr(0, 12);
+  std::string truncated = testing_support::ReadText(std::string(PLATFORM_TEST_RESOURCES) + "/dot_2x3.png").substr(0, 12);
   scratch.Write("cut.png", truncated);
   EXPECT_THAT(Diagnostic("DATA 1 \"\" file \"cut.png\"\n"), HasSubstr("its IHDR header is missing or damaged"));
 }
 
 TEST_F(ResourceCompiler, AFailedCompileLeavesTheEarlierImageAlone) {
   ASSERT_EQ(Compile("STRS 1 \"\" { \"kept\" }\n").exitCode, 0);
-  const std::string earlier = platform_test::ReadText(scratch / "image.bin");
+  const std::string earlier = testing_support::ReadText(scratch.File("image.bin"));
   Diagnostic("STRS 1 \"\" { \"broken }\n");
-  EXPECT_EQ(platform_test::ReadText(scratch / "image.bin"), earlier);
+  EXPECT_EQ(testing_support::ReadText(scratch.File("image.bin")), earlier);
 }
 
 TEST_F(ResourceCompiler, UsageFaultsAreTold) {
   EXPECT_EQ(RunTool(VEXMIRE_RC_PATH, {}).exitCode, 2);
-  EXPECT_EQ(RunTool(VEXMIRE_RC_PATH, {scratch / "defs.vrc"}).exitCode, 2);
-  EXPECT_EQ(RunTool(VEXMIRE_RC_PATH, {scratch / "defs.vrc", "-o"}).exitCode, 2);
-  const ToolRun missing = RunTool(VEXMIRE_RC_PATH, {scratch / "none.vrc", "-o", scratch / "image.bin"});
+  EXPECT_EQ(RunTool(VEXMIRE_RC_PATH, {scratch.File("defs.vrc")}).exitCode, 2);
+  EXPECT_EQ(RunTool(VEXMIRE_RC_PATH, {scratch.File("defs.vrc"), "-o"}).exitCode, 2);
+  const ToolRun missing = RunTool(VEXMIRE_RC_PATH, {scratch.File("none.vrc"), "-o", scratch.File("image.bin")});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_THAT(missing.output, HasSubstr("none.vrc: cannot read the definition"));
-  EXPECT_FALSE(std::filesystem::exists(scratch / "image.bin"));
+  EXPECT_FALSE(std::filesystem::exists(scratch.File("image.bin")));
 }

@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "TestFiles.hpp"
+#include "test_files.hpp"
 
 using platform_test::RunTool;
-using platform_test::ScratchFolder;
+using testing_support::ScratchFolder;
 using platform_test::ToolRun;
 using ::testing::ContainsRegex;
 using ::testing::HasSubstr;
@@ -36,13 +36,13 @@ TEST(ResourceList, RefusesFilesThatAreNotLibrariesOrCarryNoResources) {
   EXPECT_EQ(text.exitCode, 1);
   EXPECT_THAT(text.output, HasSubstr("notes.txt: not a library file"));
 
-  const ToolRun missing = RunTool(VEXMIRE_LIST_PATH, {scratch / "missing.so"});
+  const ToolRun missing = RunTool(VEXMIRE_LIST_PATH, {scratch.File("missing.so")});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_THAT(missing.output, HasSubstr("missing.so: No such file"));
 
   std::vector<unsigned char> library = platform_test::ReadBytes(VEXMIRE_SAMPLE_LIBRARY);
   library.resize(library.size() - 10);
-  const ToolRun cut = RunTool(VEXMIRE_LIST_PATH, {scratch.WriteBytes("cut.so", library)});
+  const ToolRun cut = RunTool(VEXMIRE_LIST_PATH, {platform_test::WriteBytes(scratch, "cut.so", library)});
   EXPECT_EQ(cut.exitCode, 1);
   EXPECT_THAT(cut.output, HasSubstr("damaged"));
 

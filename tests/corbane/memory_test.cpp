@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "Corbane/Memory.hpp"
-#include "corbane/OwnerFixture.hpp"
+#include "corbane/owner_fixture.hpp"
 
 using namespace Corbane;
 

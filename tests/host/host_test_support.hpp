@@ -8,14 +8,11 @@
 
 #include "Forvane/EntryTable.hpp"
 #include "ForvaneHost/Host.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/host_options.hpp"
+#include "support/project_builder.hpp"
+#include "support/transcript_events.hpp"
 
 namespace host_test {
-
-inline fvhost::HostOptions Quiet(fvhost::HostOptions options = {}) {
-  options.echo = false;
-  return options;
-}
 
 inline const void* Slot(const fvhost::Host& host, std::size_t slot) {
   return static_cast<const void* const*>(host.EntryTable())[slot];
@@ -26,7 +23,7 @@ inline const void* Slot(const fvhost::Host& host, std::size_t slot) {
 
 class HostWithAddOn {
  public:
-  explicit HostWithAddOn(fvhost::Project project = {}, fvhost::HostOptions options = Quiet()) : host(options) {
+  explicit HostWithAddOn(fvhost::Project project = {}, fvhost::HostOptions options = testing_support::Quiet()) : host(options) {
     host.SetProject(std::move(project));
     token = host.AttachInProcessAddOn("Test add-on");
   }
@@ -46,14 +43,5 @@ class HostWithAddOn {
 };
 
 inline std::string Utf8(const Corbane::UniString& text) { return text.ToCStr().Get(); }
-
-// Transcript lines that are events of the given kind.
-inline std::vector<std::string> Events(fvhost::Host& host, const std::string& kind) {
-  std::vector<std::string> found;
-  std::string tag = "{\"event\":\"" + kind + "\"";
-  for (const auto& line : host.transcript().Lines())
-    if (line.rfind(tag, 0) == 0) found.push_back(line);
-  return found;
-}
 
 }  // namespace host_test

@@ -5,14 +5,14 @@
 #include <filesystem>
 
 #include "Nostrel/Nostrel.hpp"
-#include "TestFiles.hpp"
+#include "test_files.hpp"
 
 using Corbane::UniString;
 using Nostrel::File;
 using Nostrel::FileSystem;
 using Nostrel::Location;
 using Nostrel::RelativeLocation;
-using platform_test::ScratchFolder;
+using testing_support::ScratchFolder;
 
 namespace {
 
@@ -51,7 +51,7 @@ TEST(NostrelLocation, LastNameIgnoresATrailingSeparator) {
 
 TEST(NostrelFile, CreateOptionMakesAMissingFileEmptyAndLeavesAnExistingOneAlone) {
   ScratchFolder scratch;
-  const std::string fresh = scratch / "fresh.csv";
+  const std::string fresh = scratch.File("fresh.csv");
   const File created(At(fresh), File::Create);
   EXPECT_EQ(created.GetStatus(), Nostrel::NoError);
   ASSERT_TRUE(std::filesystem::exists(fresh));
@@ -59,28 +59,28 @@ TEST(NostrelFile, CreateOptionMakesAMissingFileEmptyAndLeavesAnExistingOneAlone)
 
   const std::string kept = scratch.Write("kept.csv", "row 1\n");
   EXPECT_EQ(File(At(kept), File::Create).GetStatus(), Nostrel::NoError);
-  EXPECT_EQ(platform_test::ReadText(kept), "row 1\n");
+  EXPECT_EQ(testing_support::ReadText(kept), "row 1\n");
 }
 
 TEST(NostrelFile, FailOptionReportsAMissingFileWithoutMakingIt) {
   ScratchFolder scratch;
-  const std::string missing = scratch / "missing.csv";
+  const std::string missing = scratch.File("missing.csv");
   EXPECT_EQ(File(At(missing), File::Fail).GetStatus(), Nostrel::ErrNotFound);
   EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 TEST(NostrelFile, CannotBeMadeInAMissingFolderOrOverAFolder) {
   ScratchFolder scratch;
-  EXPECT_EQ(File(At(scratch / "no/such/folder.csv"), File::Create).GetStatus(), Nostrel::ErrNotFound);
-  EXPECT_EQ(File(At(scratch.Path()), File::Create).GetStatus(), Nostrel::ErrBadLocation);
+  EXPECT_EQ(File(At(scratch.File("no/such/folder.csv")), File::Create).GetStatus(), Nostrel::ErrNotFound);
+  EXPECT_EQ(File(At(scratch.path().string()), File::Create).GetStatus(), Nostrel::ErrBadLocation);
   EXPECT_EQ(File(Location(), File::Create).GetStatus(), Nostrel::ErrBadLocation);
 }
 
 TEST(NostrelFile, CreateDoesNotWriteThroughALinkToNowhere) {
   ScratchFolder scratch;
-  std::filesystem::create_symlink(scratch / "elsewhere.csv", scratch / "link.csv");
-  EXPECT_EQ(File(At(scratch / "link.csv"), File::Create).GetStatus(), Nostrel::ErrBadLocation);
-  EXPECT_FALSE(std::filesystem::exists(scratch / "elsewhere.csv"));
+  std::filesystem::create_symlink(scratch.File("elsewhere.csv"), scratch.File("link.csv"));
+  EXPECT_EQ(File(At(scratch.File("link.csv")), File::Create).GetStatus(), Nostrel::ErrBadLocation);
+  EXPECT_FALSE(std::filesystem::exists(scratch.File("elsewhere.csv")));
 }
 
 TEST(NostrelFileSystem, DeletesAPresentFileAndReportsAMissingOne) {
@@ -95,9 +95,9 @@ TEST(NostrelFileSystem, DeletesAPresentFileAndReportsAMissingOne) {
 
 TEST(NostrelFileSystem, DoesNotDeleteAFolder) {
   ScratchFolder scratch;
-  std::filesystem::create_directory(scratch / "sub");
-  EXPECT_NE(FileSystem::Delete(At(scratch / "sub")), Nostrel::NoError);
-  EXPECT_TRUE(std::filesystem::is_directory(scratch / "sub"));
+  std::filesystem::create_directory(scratch.File("sub"));
+  EXPECT_NE(FileSystem::Delete(At(scratch.File("sub"))), Nostrel::NoError);
+  EXPECT_TRUE(std::filesystem::is_directory(scratch.File("sub")));
 }
 
 // The system's own files cannot be removed even by the administrator, which

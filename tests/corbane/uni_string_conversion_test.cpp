@@ -1,7 +1,7 @@
 #include <string>
 
 #include "Corbane/UniString.hpp"
-#include "corbane/OwnerFixture.hpp"
+#include "corbane/owner_fixture.hpp"
 
 using namespace Corbane;
 

@@ -1,6 +1,6 @@
-// What the security tests share: a scratch folder, a watch that tells whether
-// anyone opened or read a file, the process's peak memory over one action,
-// and a whole run of the command on a project with a chosen configuration.
+// What the security tests share: a watch that tells whether anyone opened or
+// read a file, the process's peak memory over one action, and a whole run of
+// the command on a project with a chosen configuration.
 #pragma once
 
 #include <fcntl.h>
@@ -17,38 +17,16 @@
 #include "ForvaneHost/Host.hpp"
 #include "ForvaneHost/ProjectFile.hpp"
 #include "plugin/run_fixture.hpp"
-#include "support/InProcessHost.hpp"
+#include "support/host_options.hpp"
+#include "support/in_process_host.hpp"
+#include "support/scratch_folder.hpp"
 
 namespace security_test {
 
 namespace fs = std::filesystem;
 using testing_support::InProcessHost;
-
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "quarnel-security-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch folder");
-    path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  const fs::path& path() const { return path_; }
-  std::string Write(const std::string& name, const std::string& text) const {
-    const fs::path file = path_ / name;
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << text;
-    return file.string();
-  }
-
- private:
-  fs::path path_;
-};
+using testing_support::OptionsFor;
+using testing_support::ScratchFolder;
 
 // Tells whether a file was opened or read since the watch began (inotify), so
 // a test can prove that a file was never even looked at, not only that its
@@ -99,12 +77,6 @@ double SecondsFor(Action&& action) {
   const auto start = std::chrono::steady_clock::now();
   action();
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-inline fvhost::HostOptions OptionsFor(const ScratchFolder& dataFolder) {
-  fvhost::HostOptions options = InProcessHost::QuietOptions();
-  options.specialFolder = dataFolder.path().string();
-  return options;
 }
 
 // The command as the user runs it: the menu item, then the configuration

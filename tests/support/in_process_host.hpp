@@ -14,12 +14,13 @@
 
 #include "ForvaneHost/Host.hpp"
 #include "host/HostApi.hpp"
+#include "support/host_options.hpp"
 
 namespace testing_support {
 
 class InProcessHost {
  public:
-  explicit InProcessHost(fvhost::Project project = {}, fvhost::HostOptions options = QuietOptions())
+  explicit InProcessHost(fvhost::Project project = {}, fvhost::HostOptions options = Quiet())
       : host_(std::move(options)) {
     host_.SetProject(std::move(project));
     token_ = host_.AttachInProcessAddOn("Quarnel (in process)");
@@ -27,12 +28,6 @@ class InProcessHost {
     quarnel::host::SetToken(token_);
   }
   ~InProcessHost() { quarnel::host::SetToken(0); }
-
-  static fvhost::HostOptions QuietOptions() {
-    fvhost::HostOptions o;
-    o.echo = false;
-    return o;
-  }
 
   fvhost::Host& host() { return host_; }
   fvhost::Project& project() { return host_.project(); }

@@ -4,23 +4,19 @@
 #include <gtest/gtest.h>
 
 #include "ForvaneHost/Host.hpp"
-#include "TestFiles.hpp"
+#include "test_files.hpp"
 #include "Vexmire/Vexmire.hpp"
-#include "support/ProjectBuilder.hpp"
+#include "support/host_options.hpp"
+#include "support/project_builder.hpp"
+#include "support/transcript_events.hpp"
 
 namespace {
 
 using cli_test::AddOnPath;
-using cli_test::Events;
 using fvhost::LoadFailure;
 using testing::HasSubstr;
-
-fvhost::HostOptions Quiet(int hostVersion = 29) {
-  fvhost::HostOptions options;
-  options.hostVersion = hostVersion;
-  options.echo = false;
-  return options;
-}
+using testing_support::Events;
+using testing_support::Quiet;
 
 fvhost::Project ProjectWithScratchGroup() {
   testing_support::ProjectBuilder builder;
@@ -86,7 +82,7 @@ TEST_F(Refusal, AddOnOfAnOlderHostNamesBothVersions) {
 }
 
 TEST(VersionCheck, AddOnOfANewerHostIsRefusedByAnOlderOne) {
-  fvhost::Host host(Quiet(27));
+  fvhost::Host host(Quiet({.hostVersion = 27}));
   const std::string file = AddOnPath("good");
   const auto result = host.LoadAddOn(file);
   EXPECT_EQ(result.failure, LoadFailure::VersionMismatch);
@@ -95,7 +91,7 @@ TEST(VersionCheck, AddOnOfANewerHostIsRefusedByAnOlderOne) {
 
 TEST(VersionCheck, AddOnBuiltForTheOlderHostLoadsThere) {
   const int modulesBefore = VexmireOpenModuleCount();
-  fvhost::Host host(Quiet(27));
+  fvhost::Host host(Quiet({.hostVersion = 27}));
   EXPECT_EQ(host.LoadAddOn(AddOnPath("wrong_version")).failure, LoadFailure::None);
   ASSERT_EQ(host.addOns().size(), 1u);
   EXPECT_EQ(host.addOns()[0].version, FvVersionWord(27));

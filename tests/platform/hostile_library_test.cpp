@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "TestFiles.hpp"
+#include "test_files.hpp"
 #include "Vexmire/Vexmire.hpp"
 
 using Bytes = std::vector<unsigned char>;
-using platform_test::ScratchFolder;
+using testing_support::ScratchFolder;
 
 namespace {
 
@@ -26,7 +26,7 @@ class HostileLibrary : public ::testing::Test {
   void TearDown() override { EXPECT_EQ(VexmireOpenModuleCount(), openBefore); }
 
   Vexmire::ModuleHandle Open(const Bytes& bytes) {
-    const std::string path = scratch.WriteBytes("library.so", bytes);
+    const std::string path = platform_test::WriteBytes(scratch, "library.so", bytes);
     const Vexmire::ModuleHandle module = VexmireOpenModuleFile(path.c_str());
     if (module >= 0) ResModuleClosed(module);
     return module;
@@ -124,7 +124,7 @@ TEST_F(HostileLibrary, AStringListWhoseCountOverrunsItsResourceYieldsNoString) {
   std::memcpy(&dataOffset, image + 32 + 16, 4);  // the first entry is string list 32000
   const std::uint32_t huge = 0x7FFFFFF0u;
   std::memcpy(image + dataOffset, &huge, 4);
-  const std::string path = scratch.WriteBytes("library.so", bytes);
+  const std::string path = platform_test::WriteBytes(scratch, "library.so", bytes);
   const Vexmire::ModuleHandle module = VexmireOpenModuleFile(path.c_str());
   ASSERT_GE(module, 0);
   Corbane::UniString target;

@@ -7,15 +7,19 @@
 
 #include "Forvane/Errors.hpp"
 #include "ForvaneHost/ProjectFile.hpp"
-#include "RunForvane.hpp"
-#include "TestFiles.hpp"
+#include "run_forvane.hpp"
+#include "support/scratch_folder.hpp"
+#include "support/transcript_events.hpp"
+#include "test_files.hpp"
 
 namespace {
 
 using cli_test::AddOnPath;
-using cli_test::ReadFile;
 using cli_test::RunForvane;
 using testing::HasSubstr;
+using testing_support::Events;
+using testing_support::Lines;
+using testing_support::ReadText;
 using testing::Not;
 
 constexpr const char* kProject = R"({"format": "forvane-project", "version": 1,
@@ -28,18 +32,6 @@ constexpr const char* kProject = R"({"format": "forvane-project", "version": 1,
       {"name": "Status", "valueType": "string", "collectionType": "multipleChoice", "options": ["NEW", "EXISTING"]}]}],
   "elements": [{"guid": "3F2504E0-4F89-11D3-9A0C-0305E82C3301", "type": "Wall", "classifications": ["IfcWall"],
     "values": [{"group": "Pset_WallCommon", "property": "FireRating", "value": "2HR"}]}]})";
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string::size_type start = 0;
-  while (start < text.size()) {
-    const auto end = text.find('\n', start);
-    lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return lines;
-}
 
 fvhost::Project Load(const std::string& path) {
   std::string error;
@@ -63,7 +55,7 @@ class Forvane : public testing::Test {
     return all;
   }
 
-  cli_test::TempFolder folder;
+  testing_support::ScratchFolder folder;
   std::string project = folder.Write("project.json", kProject);
   const std::string sayHello = "Test Menu/Say Hello";
   const std::string pickFile = "Test Menu/Pick File";
@@ -135,7 +127,7 @@ TEST_F(Forvane, SavedProjectReadsBackAsTheSameModel) {
   ASSERT_EQ(RunForvane(With({"--save", first})).status, 0);
   ASSERT_EQ(RunForvane({first, "--addon", AddOnPath("good"), "--save", second}).status, 0);
   EXPECT_TRUE(Load(first) == Load(second));
-  EXPECT_EQ(ReadFile(first), ReadFile(second));
+  EXPECT_EQ(ReadText(first), ReadText(second));
 }
 
 TEST_F(Forvane, RunChangesTheProjectAndUndoTakesItBack) {
@@ -159,7 +151,7 @@ TEST_F(Forvane, SessionReportIsPrintedAndWritten) {
   const auto outcome = RunForvane(With({"--run", sayHello, "--report", report}));
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_THAT(outcome.out, HasSubstr("Session Report:\nSay Hello: 0\n"));
-  EXPECT_EQ(ReadFile(report), "Say Hello: 0\n");
+  EXPECT_EQ(ReadText(report), "Say Hello: 0\n");
 
   EXPECT_THAT(RunForvane(With({})).out, HasSubstr("Session Report:\n(empty)\n"));
   EXPECT_THAT(RunForvane(With({"--run", sayHello, "--quiet"})).out, Not(HasSubstr("Session Report:")));
@@ -168,19 +160,19 @@ TEST_F(Forvane, SessionReportIsPrintedAndWritten) {
 TEST_F(Forvane, TranscriptHoldsTheRunsEventsInOrder) {
   const std::string transcript = folder.File("transcript.jsonl");
   ASSERT_EQ(RunForvane(With({"--run", sayHello, "--transcript", transcript, "--quiet"})).status, 0);
-  const auto lines = Lines(ReadFile(transcript));
+  const auto lines = Lines(ReadText(transcript));
   std::vector<std::string> order;
   for (const auto& line : lines) order.push_back(nlohmann::json::parse(line)["event"]);
   EXPECT_THAT(order, testing::IsSupersetOf({"addon", "menu", "command", "report", "memory"}));
 
-  const auto command = cli_test::Events(lines, "command");
+  const auto command = Events(lines, "command");
   ASSERT_EQ(command.size(), 1u);
   EXPECT_EQ(command[0]["name"], "Say Hello");
   EXPECT_EQ(command[0]["result"], 0);
   EXPECT_EQ(command[0]["undoStep"], true);
-  EXPECT_EQ(cli_test::Events(lines, "report")[0]["text"], "Say Hello: 0");
+  EXPECT_EQ(Events(lines, "report")[0]["text"], "Say Hello: 0");
 
-  const auto memory = cli_test::Events(lines, "memory");
+  const auto memory = Events(lines, "memory");
   ASSERT_EQ(memory.size(), 2u);  // after the menu command, and at unload
   EXPECT_EQ(memory[1]["owner"], "good");
   EXPECT_EQ(memory[1]["liveBlocks"], 0);
@@ -194,7 +186,7 @@ TEST_F(Forvane, ReportFileKeepsOneLinePerEntryWithLineBreaksEscaped) {
   const std::string report = folder.File("report.txt");
   const auto outcome = RunForvane(With({"--run", pickFile, "--choose", chosen, "--report", report, "--quiet"}));
   ASSERT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_EQ(ReadFile(report), "Pick File: " + folder.File("two\\nlines\\\\and\\rmore") + " (1)\n");
+  EXPECT_EQ(ReadText(report), "Pick File: " + folder.File("two\\nlines\\\\and\\rmore") + " (1)\n");
 }
 
 TEST_F(Forvane, DialogAnswersAreTakenInCommandLineOrder) {
@@ -203,12 +195,12 @@ TEST_F(Forvane, DialogAnswersAreTakenInCommandLineOrder) {
   const auto outcome = RunForvane(With({"--run", pickFile, "--run", pickFile, "--choose", chosen, "--cancel",
                                         "--transcript", transcript, "--quiet"}));
   ASSERT_EQ(outcome.status, 0) << outcome.err;
-  const auto lines = Lines(ReadFile(transcript));
-  const auto reports = cli_test::Events(lines, "report");
+  const auto lines = Lines(ReadText(transcript));
+  const auto reports = Events(lines, "report");
   ASSERT_EQ(reports.size(), 2u);
   EXPECT_EQ(reports[0]["text"], "Pick File: " + chosen + " (1)");
   EXPECT_EQ(reports[1]["text"], "Pick File: cancelled (0)");
-  const auto dialogs = cli_test::Events(lines, "dialog");
+  const auto dialogs = Events(lines, "dialog");
   ASSERT_EQ(dialogs.size(), 2u);
   EXPECT_EQ(dialogs[0]["answer"], chosen);
   EXPECT_TRUE(dialogs[1]["answer"].is_null());
@@ -239,15 +231,15 @@ TEST_F(Forvane, FaultRulesReachTheAddOn) {
 TEST_F(Forvane, TraceCallsAddsACallEventPerOperationCall) {
   const std::string transcript = folder.File("transcript.jsonl");
   ASSERT_EQ(RunForvane(With({"--run", sayHello, "--trace-calls", "--transcript", transcript, "--quiet"})).status, 0);
-  const auto calls = cli_test::Events(Lines(ReadFile(transcript)), "call");
+  const auto calls = Events(Lines(ReadText(transcript)), "call");
   std::vector<std::string> operations;
   for (const auto& call : calls) operations.push_back(call["op"]);
   EXPECT_THAT(operations, testing::IsSupersetOf({"CallUndoableCommand", "GetPropertyGroups", "DeletePropertyGroup",
                                                  "WriteReport"}));
-  EXPECT_TRUE(cli_test::Events(Lines(ReadFile(folder.File("transcript.jsonl"))), "call").size() >= 4u);
+  EXPECT_TRUE(Events(Lines(ReadText(folder.File("transcript.jsonl"))), "call").size() >= 4u);
   const std::string untraced = folder.File("untraced.jsonl");
   ASSERT_EQ(RunForvane(With({"--run", sayHello, "--transcript", untraced, "--quiet"})).status, 0);
-  EXPECT_TRUE(cli_test::Events(Lines(ReadFile(untraced)), "call").empty());
+  EXPECT_TRUE(Events(Lines(ReadText(untraced)), "call").empty());
 }
 
 // ---- Listings ----
