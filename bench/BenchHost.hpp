@@ -91,8 +91,7 @@ inline std::vector<int> Sizes(int& argc, char** argv) {
 inline int IterationsFor(int elements) {
   if (elements <= 1000) return 30;
   if (elements <= 10000) return 8;
-  if (elements <= 100000) return 3;
-  return 1;
+  return 3;
 }
 
 // Registers the benchmarks of each size (`add(shape, "/N", iterations)`),
