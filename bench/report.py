@@ -36,10 +36,12 @@ class ReportError(Exception):
 # ---------------------------------------------------------------- reading
 
 def read_rows(report):
-    """One row per (step, elements) from Google Benchmark's JSON report."""
-    rows = []
+    """One row per (step, elements) from Google Benchmark's JSON report: the
+    mean of the repetitions where the run was repeated, else the one run."""
+    rows = {}
     for entry in report.get("benchmarks", []):
-        if entry.get("run_type", "iteration") != "iteration" or "error_occurred" in entry:
+        mean = entry.get("run_type") == "aggregate" and entry.get("aggregate_name") == "mean"
+        if not mean and entry.get("run_type", "iteration") != "iteration" or "error_occurred" in entry:
             continue
         parts = entry.get("run_name", entry.get("name", "")).split("/")
         if len(parts) < 2 or parts[0] not in STEP_NAMES or not parts[1].isdigit():
@@ -47,7 +49,11 @@ def read_rows(report):
         missing = [key for key in ("ns/elem", "base ns/elem", "ratio", "peak B") if key not in entry]
         if missing:
             raise ReportError("%s: no counter %s" % (entry.get("name"), ", ".join(missing)))
-        rows.append({
+        key = (int(parts[1]), parts[0])
+        if key in rows and rows[key]["mean"] and not mean:
+            continue
+        rows[key] = {
+            "mean": mean,
             "step": parts[0],
             "elements": int(parts[1]),
             "iterations": int(entry.get("iterations", 0)),
@@ -56,8 +62,8 @@ def read_rows(report):
             "ratio": entry["ratio"],
             "peak": entry["peak B"],
             "peak_without_list": entry.get("peak-list B"),
-        })
-    rows.sort(key=lambda row: (row["elements"], row["step"]))
+        }
+    rows = [rows[key] for key in sorted(rows)]
     if not rows:
         raise ReportError("no ExportStep or ImportStep results in the benchmark output")
     return rows

@@ -29,6 +29,13 @@ class ReadingTest(unittest.TestCase):
         self.assertAlmostEqual(rows[0]["us"], 2.0)
         self.assertAlmostEqual(rows[0]["base_us"], 1.0)
 
+    def test_a_repeated_run_gives_the_mean_of_its_repetitions(self):
+        mean = dict(entry("ExportStep", 1000, run_type="aggregate", ratio=1.15), aggregate_name="mean")
+        median = dict(entry("ExportStep", 1000, run_type="aggregate", ratio=1.3), aggregate_name="median")
+        for order in ([entry("ExportStep", 1000, ratio=1.1), mean, median, entry("ExportStep", 1000, ratio=1.2)],
+                      [mean, entry("ExportStep", 1000, ratio=1.2)]):
+            self.assertEqual([r["ratio"] for r in report.read_rows({"benchmarks": order})], [1.15])
+
     def test_a_missing_counter_or_no_results_is_an_error_not_a_blank_table(self):
         broken = entry("ExportStep", 1000)
         del broken["base ns/elem"]

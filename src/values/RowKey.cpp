@@ -55,20 +55,20 @@ void BuildRowKey(Bytes& key, const Name& groupName, const Name& propertyName) {
 
 }  // namespace
 
-RowKey::RowKey(const UniString& groupName, const UniString& propertyName) {
-  BuildRowKey(text, groupName, propertyName);
-}
+RowKey::RowKey(const UniString& groupName, const UniString& propertyName) { SetRowKey(*this, groupName, propertyName); }
 
 void SetRowKey(RowKey& key, std::string_view groupName, std::string_view propertyName) {
-  BuildRowKey(key.text, groupName, propertyName);
+  BuildRowKey(key.text_, groupName, propertyName);
+  key.Hash();
 }
 
 void SetRowKey(RowKey& key, const UniString& groupName, const UniString& propertyName) {
-  BuildRowKey(key.text, groupName, propertyName);
+  BuildRowKey(key.text_, groupName, propertyName);
+  key.Hash();
 }
 
 void SplitRowKey(const RowKey& key, Bytes& groupName, Bytes& propertyName) {
-  const std::string_view text(key.text);
+  const std::string_view text(key.Text());
   groupName.clear();
   std::size_t at = 0;
   for (; at < text.size() && text[at] != ':'; ++at) {

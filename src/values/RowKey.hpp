@@ -16,16 +16,25 @@
 
 namespace quarnel {
 
-struct RowKey {
+// Made only by the functions below, which keep its hash with its text: a
+// definition's key is looked up once per element, and hashed once per step.
+class RowKey {
+ public:
   RowKey() = default;
   RowKey(const UniString& groupName, const UniString& propertyName);
 
-  Bytes text;
+  const Bytes& Text() const noexcept { return text_; }
 
-  friend bool operator==(const RowKey& a, const RowKey& b) noexcept { return a.text == b.text; }
-  friend Corbane::UInt64 GenerateHashValue(const RowKey& key) noexcept {
-    return Corbane::HashBytes(key.text.data(), key.text.size());
-  }
+  friend bool operator==(const RowKey& a, const RowKey& b) noexcept { return a.text_ == b.text_; }
+  friend Corbane::UInt64 GenerateHashValue(const RowKey& key) noexcept { return key.hash_; }
+
+ private:
+  friend void SetRowKey(RowKey& key, std::string_view groupName, std::string_view propertyName);
+  friend void SetRowKey(RowKey& key, const UniString& groupName, const UniString& propertyName);
+  void Hash() noexcept { hash_ = Corbane::HashBytes(text_.data(), text_.size()); }
+
+  Bytes text_;
+  Corbane::UInt64 hash_ = Corbane::HashBytes("", 0);
 };
 
 // Both sides build the key with one function, from a record's names as the

@@ -11,6 +11,7 @@
 #include "values/DataFile.hpp"
 #include "values/DataFileHold.hpp"
 #include "values/DataFileWriter.hpp"
+#include "values/DefinitionMemo.hpp"
 #include "values/Narrow.hpp"
 #include "values/RecordWords.hpp"
 
@@ -45,13 +46,12 @@ class ValueExport {
 
   void ExportElement(const API_Guid& element) {
     APIGuid2Guid(element).ToText(elementBytes_);
-    const UniString elementText(elementBytes_);
     API_ElementHeader header;
     header.guid = element;
     if (HostError error = host::GetElementHeader(header); error != FvErr_NoError) {
       // Without its header the element cannot be told from a linked copy, so
       // its values are not written; deleting the groups takes them, so say so.
-      Report(error, "Export Property Values: GetElementHeader of element ", Name(elementText),
+      Report(error, "Export Property Values: GetElementHeader of element ", Name(ElementText()),
              " failed with Error Code: %d");
       failed_ = true;
       return;
@@ -59,34 +59,38 @@ class ValueExport {
     linkedCopy_ = !header.linkGuid.IsNull();
     Array<API_PropertyDefinition> definitions;
     if (HostError error = host::GetElementPropertyDefinitions(element, definitions); error != FvErr_NoError) {
-      Report(error, "Export Property Values: GetPropertyDefinitions for element ", Name(elementText),
+      Report(error, "Export Property Values: GetPropertyDefinitions for element ", Name(ElementText()),
              " failed with Error Code: %d");
       failed_ = true;
       return;
     }
-    for (const API_PropertyDefinition& definition : definitions) ExportProperty(element, elementText, definition);
+    for (Corbane::UIndex place = 0; place < definitions.GetSize(); ++place)
+      ExportProperty(element, place, definitions[place]);
   }
 
   Outcome Result() const noexcept { return failed_ ? Outcome::Partial : Outcome::Done; }
 
  private:
-  void ExportProperty(const API_Guid& element, const UniString& elementText, const API_PropertyDefinition& definition) {
+  // The guid text of the element being exported, made only for a report line.
+  UniString ElementText() const { return UniString(elementBytes_); }
+
+  void ExportProperty(const API_Guid& element, Corbane::UIndex place, const API_PropertyDefinition& definition) {
     API_PropertyGroup group;
     group.guid = definition.groupGuid;
     if (HostError error = host::GetPropertyGroup(group); error != FvErr_NoError) {
       // verbatim: "Error Code : % d"
-      Report(error, "Export Property Values: GetPropertyGroup of element ", Name(elementText), " for property ",
+      Report(error, "Export Property Values: GetPropertyGroup of element ", Name(ElementText()), " for property ",
              Name(definition.name), " failed with Error Code : % d");
       failed_ = true;
       return;
     }
-    const Bytes* definitionFields = DefinitionFieldsOf(definition, group.name);
+    const Bytes* definitionFields = DefinitionFieldsOf(place, definition, group.name);
     if (definitionFields == nullptr) return;
 
     ElementPropertyRecord property;
     if (HostError error = host::GetPropertyValue(element, definition.guid, property); error != FvErr_NoError) {
       // verbatim: "Export Default Property Values" for an element's own value, and "Error Code : % d"
-      Report(error, "Export Default Property Values: GetPropertyValue of element ", Name(elementText),
+      Report(error, "Export Default Property Values: GetPropertyValue of element ", Name(ElementText()),
              " for property ", Name(group.name), ":", Name(definition.name), " failed with Error Code : % d");
       failed_ = true;
       return;
@@ -95,7 +99,7 @@ class ValueExport {
     if (linkedCopy_) {
       // A linked copy's values are not written, yet deleting the group takes
       // them: say so, rather than lose them in silence.
-      Report(FvErr_NoError, "Export Property Values: value of element ", Name(elementText), " for property ",
+      Report(FvErr_NoError, "Export Property Values: value of element ", Name(ElementText()), " for property ",
              Name(group.name), ":", Name(definition.name), " is on a linked copy and is not kept");
       failed_ = true;
       return;
@@ -105,7 +109,7 @@ class ValueExport {
     // the host cannot show is one it would not take back.
     if (HostError error = host::GetPropertyValueString(property, shown_); error != FvErr_NoError) {
       // verbatim: "Export Default Property Values" for an element's own value, and "Error Code : % d"
-      Report(error, "Export Default Property Values: GetPropertyValueString of element ", Name(elementText),
+      Report(error, "Export Default Property Values: GetPropertyValueString of element ", Name(ElementText()),
              " for property ", Name(group.name), ":", Name(definition.name), " failed with Error Code : % d");
       failed_ = true;
       return;
@@ -113,21 +117,18 @@ class ValueExport {
     WriteRow(*definitionFields, definition, property.value);  // a row that does not reach the file is named by LostRows
   }
 
-  // The record fields of a kept IFC property, null for any other property.
-  // Every element lists the same definitions, and nothing renames one while
-  // the export reads the project, so they are made the first time it is met.
-  const Bytes* DefinitionFieldsOf(const API_PropertyDefinition& definition, const UniString& groupName) {
-    KnownDefinition* known = definitions_.GetPtr(definition.guid);
-    if (known == nullptr) {
-      definitions_.Add(definition.guid, KnownDefinition{});
-      known = definitions_.GetPtr(definition.guid);
-      known->kept = IsIfcGroupName(groupName) && IsKeptCollection(definition.collectionType);
+  // The record fields of a kept IFC property, null for any other property;
+  // made the first time the definition is met.
+  const Bytes* DefinitionFieldsOf(Corbane::UIndex place, const API_PropertyDefinition& definition,
+                                  const UniString& groupName) {
+    const KnownDefinition& known = definitions_.Of(place, definition, [&](KnownDefinition& made) {
+      made.kept = IsIfcGroupName(groupName) && IsKeptCollection(definition.collectionType);
       NarrowInto(item_, groupName);
       NarrowInto(value_, definition.name);
-      SetDefinitionFields(known->fields, item_, value_, ValueTypeWord(definition.valueType),
+      SetDefinitionFields(made.fields, item_, value_, ValueTypeWord(definition.valueType),
                           MeasureWord(definition.measureType), CollectionWord(definition.collectionType));
-    }
-    return known->kept ? &known->fields : nullptr;
+    });
+    return known.kept ? &known.fields : nullptr;
   }
 
   void WriteRow(const Bytes& definitionFields, const API_PropertyDefinition& definition, const API_PropertyValue& value) {
@@ -182,7 +183,7 @@ class ValueExport {
     bool kept = false;
     Bytes fields;
   };
-  Corbane::HashTable<API_Guid, KnownDefinition> definitions_;  // by definition guid
+  DefinitionMemo<KnownDefinition> definitions_;
   UniString shown_, optionText_;
 };
 

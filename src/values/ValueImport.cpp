@@ -20,6 +20,7 @@
 #include "values/DataFile.hpp"
 #include "values/DataFileHold.hpp"
 #include "values/DataFileReader.hpp"
+#include "values/DefinitionMemo.hpp"
 #include "values/Narrow.hpp"
 #include "values/RecordWords.hpp"
 #include "values/RowKey.hpp"
@@ -187,12 +188,12 @@ class ElementRestore {
       MarkPartial();
       return;
     }
-    for (const API_PropertyDefinition& definition : definitions) Restore(definition);
+    for (Corbane::UIndex place = 0; place < definitions.GetSize(); ++place) Restore(place, definitions[place]);
     if (taken_ < rows.GetSize()) ReportRowsNotTaken();
   }
 
  private:
-  void Restore(const API_PropertyDefinition& definition) {
+  void Restore(Corbane::UIndex place, const API_PropertyDefinition& definition) {
     API_PropertyGroup group;
     group.guid = definition.groupGuid;
     if (HostError error = host::GetPropertyGroup(group); error != FvErr_NoError) {
@@ -202,7 +203,7 @@ class ElementRestore {
       unmatched_.Push(definition.name);
       return;
     }
-    const RowKey* key = KeyOf(definition, group.name);
+    const RowKey* key = KeyOf(place, definition, group.name);
     if (key == nullptr) return;  // not an IFC property
     RowTexts* row = rows_->GetPtr(*key);
     if (row == nullptr || row->taken) return;
@@ -213,18 +214,14 @@ class ElementRestore {
 
   UniString ElementText() const { return elementText_ != nullptr ? *elementText_ : UniString(elementBytes_); }
 
-  // The row key of an IFC property, null for any other. Every element lists
-  // the same definitions, and nothing renames a definition or its group while
-  // the values are set, so a definition's key is made the first time it is met.
-  const RowKey* KeyOf(const API_PropertyDefinition& definition, const UniString& groupName) {
-    DefinitionKey* known = keys_.GetPtr(definition.guid);
-    if (known == nullptr) {
-      keys_.Add(definition.guid, DefinitionKey{});
-      known = keys_.GetPtr(definition.guid);
-      known->ifc = IsIfcGroupName(groupName);
-      SetRowKey(known->key, groupName, definition.name);
-    }
-    return known->ifc ? &known->key : nullptr;
+  // The row key of an IFC property, null for any other; made the first time
+  // the definition is met.
+  const RowKey* KeyOf(Corbane::UIndex place, const API_PropertyDefinition& definition, const UniString& groupName) {
+    const DefinitionKey& known = keys_.Of(place, definition, [&](DefinitionKey& made) {
+      made.ifc = IsIfcGroupName(groupName);
+      SetRowKey(made.key, groupName, definition.name);
+    });
+    return known.ifc ? &known.key : nullptr;
   }
 
   // A value is set only on a definition that can hold it as recorded: the
@@ -374,7 +371,7 @@ class ElementRestore {
     bool ifc = false;
     RowKey key;
   };
-  Corbane::HashTable<API_Guid, DefinitionKey> keys_;  // by definition guid
+  DefinitionMemo<DefinitionKey> keys_;
   Array<Bytes> items_;     // of a list or multiple choice; they keep their storage from row to row
   UniString optionText_;   // an option's shown value, when written out
   ConfiguredProperties configured_;

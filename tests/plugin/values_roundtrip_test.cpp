@@ -391,6 +391,39 @@ TEST(ValueRoundTrip, WhatTheNewConfigurationNoLongerHoldsIsNamedWithItsValue) {
   EXPECT_EQ(UserValue(project, door, "Pset_DoorCommon", "Marks")->list.size(), 2u);
 }
 
+// Each step finds what it made of a definition by the definition's place in
+// the element's list; elements of other classes list other definitions there.
+TEST(ValueRoundTrip, ElementsThatListOtherDefinitionsInTurnKeepTheirOwnValues) {
+  ProjectBuilder b;
+  b.Classification("IFC+SG", {"IfcDoor", "IfcWindow"});
+  const auto group = b.Group("Pset_OpeningCommon");
+  const auto doorOnly = b.Definition(group, "Swing");
+  b.AvailableFor(doorOnly, {"IfcDoor"});
+  const auto mark = b.Definition(group, "Mark");
+  const auto height = b.Definition(group, "Height", API_VariantReal, API_MeasureLength);
+  std::vector<fvhost::Guid> elements;
+  for (int i = 0; i < 4; ++i) {
+    const bool door = i % 2 == 0;
+    elements.push_back(b.Element(door ? "Door" : "Window", {door ? "IfcDoor" : "IfcWindow"}));
+    if (door) b.Set(elements.back(), doorOnly, "S" + std::to_string(i));
+    b.Set(elements.back(), mark, "M" + std::to_string(i));
+    b.Set(elements.back(), height, 2.0 + i);
+  }
+  ScratchFolder folder;
+  InProcessHost host(b.Build(), OptionsFor(folder));
+
+  const RoundTrip result = ExportReimportRestore(host);
+  EXPECT_EQ(result.exported, 1);
+  EXPECT_EQ(result.restored, 1);
+  EXPECT_THAT(host.Report(), IsEmpty());
+  for (int i = 0; i < 4; ++i) {
+    const fvhost::PropertyValue* swing = UserValue(host.project(), elements[i], "Pset_OpeningCommon", "Swing");
+    EXPECT_EQ(swing ? swing->single.text : "(none)", i % 2 == 0 ? "S" + std::to_string(i) : "(none)");
+    EXPECT_EQ(UserValue(host.project(), elements[i], "Pset_OpeningCommon", "Mark")->single.text, "M" + std::to_string(i));
+    EXPECT_EQ(UserValue(host.project(), elements[i], "Pset_OpeningCommon", "Height")->single.realValue, 2.0 + i);
+  }
+}
+
 TEST(ValueRoundTrip, ThePluginsPeakDoesNotGrowWithTheProjectBeyondTheHostsElementList) {
   ProjectBuilder b;
   const auto group = b.Group("Pset_SpaceCommon");

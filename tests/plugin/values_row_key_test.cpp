@@ -15,12 +15,12 @@ using Corbane::UniString;
 std::string FromFile(std::string_view group, std::string_view property) {
   quarnel::RowKey key;
   quarnel::SetRowKey(key, group, property);
-  return std::string(key.text.data(), key.text.size());
+  return std::string(key.Text().data(), key.Text().size());
 }
 
 std::string FromHost(const UniString& group, const UniString& property) {
   const quarnel::RowKey key(group, property);
-  return std::string(key.text.data(), key.text.size());
+  return std::string(key.Text().data(), key.Text().size());
 }
 
 // Pairs whose names read alike once put together, and what the first pair's
