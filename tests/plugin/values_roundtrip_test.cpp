@@ -49,6 +49,14 @@ RoundTrip ExportReimportRestore(InProcessHost& host) {
   return ExportReimportRestore(host, [](fvhost::Project&) {});
 }
 
+// A round trip in which both steps are done and nothing is reported.
+void ExpectEveryValueBack(InProcessHost& host) {
+  const RoundTrip result = ExportReimportRestore(host);
+  EXPECT_EQ(result.exported, 1);
+  EXPECT_EQ(result.restored, 1);
+  EXPECT_THAT(host.Report(), IsEmpty());
+}
+
 TEST(ValueRoundTrip, RealsOfEveryMeasureComeBackBitForBit) {
   const std::vector<double> samples = {1.25,  0.1,    1.0 / 3.0, -2.5e-7,   123456789.125, 1e15,
                                        1e-12, 0.0,    -0.0,      6.02e23,   std::nextafter(1.0, 2.0),
@@ -69,10 +77,7 @@ TEST(ValueRoundTrip, RealsOfEveryMeasureComeBackBitForBit) {
   ScratchFolder folder;
   InProcessHost host(b.Build(), OptionsFor(folder));
 
-  const RoundTrip result = ExportReimportRestore(host);
-  EXPECT_EQ(result.exported, 1);
-  EXPECT_EQ(result.restored, 1);
-  EXPECT_THAT(host.Report(), IsEmpty());
+  ExpectEveryValueBack(host);
   for (std::size_t e = 0; e < elements.size(); ++e)
     for (auto measure : measures) {
       const fvhost::PropertyValue* value =
@@ -105,10 +110,7 @@ TEST(ValueRoundTrip, IntegersBooleansAndTextsComeBackExactly) {
   ScratchFolder folder;
   InProcessHost host(b.Build(), OptionsFor(folder));
 
-  const RoundTrip result = ExportReimportRestore(host);
-  EXPECT_EQ(result.exported, 1);
-  EXPECT_EQ(result.restored, 1);
-  EXPECT_THAT(host.Report(), IsEmpty());
+  ExpectEveryValueBack(host);
   auto& project = host.project();
   for (std::size_t i = 0; i < texts.size(); ++i) {
     EXPECT_EQ(UserValue(project, elements[i], "SGPset_Element", "Text")->single.text, texts[i]) << "text " << i;
@@ -260,10 +262,7 @@ TEST(ValueRoundTrip, NamesWithSeparatorsQuotesAndLineEndsFindTheirPropertyAgain)
   ScratchFolder folder;
   InProcessHost host(b.Build(), OptionsFor(folder));
 
-  const RoundTrip result = ExportReimportRestore(host);
-  EXPECT_EQ(result.exported, 1);
-  EXPECT_EQ(result.restored, 1);
-  EXPECT_THAT(host.Report(), IsEmpty());
+  ExpectEveryValueBack(host);
   auto& project = host.project();
   EXPECT_EQ(UserValue(project, wall, "Pset_Odd, \"quoted\"\nname", "A,B")->single.text, "one");
   EXPECT_EQ(UserValue(project, wall, "Pset_Odd, \"quoted\"\nname", "A")->single.text, "two");
@@ -299,10 +298,7 @@ TEST(ValueRoundTrip, NamesHoldingColonsOrBackslashesKeepTheirOwnProperties) {
   ScratchFolder folder;
   InProcessHost host(b.Build(), OptionsFor(folder));
 
-  const RoundTrip result = ExportReimportRestore(host);
-  EXPECT_EQ(result.exported, 1);
-  EXPECT_EQ(result.restored, 1);
-  EXPECT_THAT(host.Report(), IsEmpty());
+  ExpectEveryValueBack(host);
   for (const Pair& pair : pairs) {
     const fvhost::PropertyValue* value = UserValue(host.project(), element, pair.group, pair.property);
     ASSERT_NE(value, nullptr) << pair.group << " / " << pair.property;
@@ -412,10 +408,7 @@ TEST(ValueRoundTrip, ElementsThatListOtherDefinitionsInTurnKeepTheirOwnValues) {
   ScratchFolder folder;
   InProcessHost host(b.Build(), OptionsFor(folder));
 
-  const RoundTrip result = ExportReimportRestore(host);
-  EXPECT_EQ(result.exported, 1);
-  EXPECT_EQ(result.restored, 1);
-  EXPECT_THAT(host.Report(), IsEmpty());
+  ExpectEveryValueBack(host);
   for (int i = 0; i < 4; ++i) {
     const fvhost::PropertyValue* swing = UserValue(host.project(), elements[i], "Pset_OpeningCommon", "Swing");
     EXPECT_EQ(swing ? swing->single.text : "(none)", i % 2 == 0 ? "S" + std::to_string(i) : "(none)");
